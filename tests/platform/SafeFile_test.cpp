@@ -1,0 +1,69 @@
+#include "platform/fs/SafeFile.h"
+#include "support/TempFolder.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using testing_support::TempFolder;
+
+namespace {
+
+int EntriesIn(const std::string& folder) {
+    int n = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(folder)) ++n;
+    return n;
+}
+
+// Writes at most 3 bytes, then reports a full disk.
+long FullAfterThreeBytes(int fd, const void* data, std::size_t size) {
+    static thread_local std::size_t written = 0;
+    if (written >= 3) {
+        written = 0;
+        errno = ENOSPC;
+        return -1;
+    }
+    const std::size_t n = std::min<std::size_t>(size, 3 - written);
+    written += n;
+    return ::write(fd, data, n);
+}
+
+struct WriterScope {
+    explicit WriterScope(platform::WriteFunction fn) { platform::SetWriteFunctionForTest(fn); }
+    ~WriterScope() { platform::SetWriteFunctionForTest(nullptr); }
+};
+
+std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+} // namespace
+
+TEST(SafeFile, ReplacesContentAndLeavesNoTemporary) {
+    TempFolder dir;
+    dir.Write("a.bin", std::string("old content"));
+    const std::string fresh = "new";
+    ASSERT_TRUE(platform::WriteFileAtomically(dir.File("a.bin"), fresh.data(), fresh.size()));
+    EXPECT_EQ(dir.Read("a.bin"), Bytes(fresh));
+    EXPECT_EQ(EntriesIn(dir.Path()), 1);
+}
+
+TEST(SafeFile, DiskFullHalfWayKeepsPreviousFileAndCleansUp) {
+    TempFolder dir;
+    dir.Write("a.bin", std::string("previous"));
+    WriterScope full(&FullAfterThreeBytes);
+    std::string err;
+    EXPECT_FALSE(platform::WriteFileAtomically(dir.File("a.bin"), "0123456789", 10, &err));
+    EXPECT_NE(err.find("No space"), std::string::npos) << err;
+    EXPECT_EQ(dir.Read("a.bin"), Bytes("previous"));
+    EXPECT_EQ(EntriesIn(dir.Path()), 1);
+}
+
+TEST(SafeFile, UnwritableTargetFolderFails) {
+    TempFolder dir;
+    dir.Write("notafolder", std::string("x"));
+    std::string err;
+    EXPECT_FALSE(platform::WriteFileAtomically(dir.File("missing/a.bin"), "x", 1, &err));
+    EXPECT_FALSE(err.empty());
+    EXPECT_FALSE(platform::WriteFileAtomically(dir.File("notafolder/a.bin"), "x", 1));
+    EXPECT_EQ(dir.Read("notafolder"), Bytes("x"));
+}
