@@ -1,0 +1,71 @@
+#include "config/ConfigPc.h"
+
+#include "support/TempFolder.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace testing_support;
+
+namespace {
+class ConfigPcFile : public testing::Test {
+protected:
+    TempFolder dir;
+    ProgramFolderScope scope{dir.Path()};
+    void SetUp() override { ConfigPc = TConfigPc{}; }
+};
+} // namespace
+
+TEST_F(ConfigPcFile, MissingFileGivesDefaults) {
+    ConfigPc.Lingua = 3;
+    CaricaConfigPc();
+    EXPECT_EQ(ConfigPc.Lingua, 0);
+    EXPECT_EQ(ConfigPc.CodiciRadioEditabili, 0);
+    EXPECT_EQ(ConfigPc.PortaLocaleGprs, 4000);
+}
+
+TEST_F(ConfigPcFile, TwelveBytesAreTakenAsTheyAre) {
+    dir.Write("config.cfg", std::vector<std::uint8_t>{1, 0, 0, 0, 1, 0, 0, 0, 0xE8, 3, 0, 0});
+    CaricaConfigPc();
+    EXPECT_EQ(ConfigPc.Lingua, 1);
+    EXPECT_EQ(ConfigPc.CodiciRadioEditabili, 1);
+    EXPECT_EQ(ConfigPc.PortaLocaleGprs, 1000);
+}
+
+TEST_F(ConfigPcFile, ShorterFileSetsOnlyItsLeadingBytes) {
+    ConfigPc.PortaLocaleGprs = 4321;
+    ConfigPc.CodiciRadioEditabili = 7;
+    dir.Write("config.cfg", std::vector<std::uint8_t>{2, 0, 0});
+    CaricaConfigPc();
+    EXPECT_EQ(ConfigPc.Lingua, 2);
+    EXPECT_EQ(ConfigPc.CodiciRadioEditabili, 7);
+    EXPECT_EQ(ConfigPc.PortaLocaleGprs, 4321);
+}
+
+TEST_F(ConfigPcFile, LongerFileReadsOnlyTwelveBytesAndKeepsPads) {
+    dir.Write("config.cfg", std::vector<std::uint8_t>{3, 0, 0, 0, 0, 9, 8, 7, 0x88, 0x13, 0, 0, 0xFF, 0xFF});
+    CaricaConfigPc();
+    EXPECT_EQ(ConfigPc.Lingua, 3);
+    EXPECT_EQ(ConfigPc.PortaLocaleGprs, 5000);
+    EXPECT_EQ(ConfigPc.Pad5[0], 9);
+}
+
+TEST_F(ConfigPcFile, SaveWritesTheTwelveBytesAndLoadsBack) {
+    TConfigPc c{};
+    c.Lingua = 2;
+    c.CodiciRadioEditabili = 1;
+    c.PortaLocaleGprs = 65535;
+    ASSERT_TRUE(SalvaConfigPc(c));
+    EXPECT_EQ(dir.Read("config.cfg"), (std::vector<std::uint8_t>{2, 0, 0, 0, 1, 0, 0, 0, 0xFF, 0xFF, 0, 0}));
+    CaricaConfigPc();
+    EXPECT_EQ(ConfigPc.PortaLocaleGprs, 65535);
+}
+
+TEST_F(ConfigPcFile, UnreadableFileGivesDefaults) {
+    // A folder in the file's place cannot be read as bytes.
+    std::filesystem::create_directory(dir.File("config.cfg"));
+    ConfigPc.Lingua = 3;
+    CaricaConfigPc();
+    EXPECT_EQ(ConfigPc.Lingua, 0);
+    EXPECT_EQ(ConfigPc.PortaLocaleGprs, 4000);
+}

@@ -1,0 +1,219 @@
+#include "link/KivComunic.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+TFrameComunic MakeFrame(std::uint8_t cmd, const Bytes& data) {
+    TFrameComunic f{};
+    f.Comando = cmd;
+    f.Lunghezza = std::uint8_t(data.size());
+    for (std::size_t i = 0; i < data.size(); ++i) f.Dati[i] = data[i];
+    return f;
+}
+
+Bytes Wire(const TFrameComunic& f) {
+    TFrameSeriale s;
+    EXPECT_TRUE(CodificaFrameSeriale(f, s));
+    return Bytes(s.Byte.begin(), s.Byte.begin() + std::ptrdiff_t(s.Lunghezza));
+}
+
+platform::Instant fakeNow{};
+platform::Instant FakeClock() { return fakeNow; }
+
+// A receiver that counts the rejections it is told of.
+struct CountingReceiver : TKivComunic {
+    CountingReceiver() : TKivComunic(&FakeClock) {}
+    std::vector<int> Errori;
+    void SegnalaErrore(std::uint8_t c) override { Errori.push_back(c); }
+    void Feed(const Bytes& b) {
+        for (auto x : b) RiceviByte(x);
+    }
+};
+
+} // namespace
+
+TEST(FrameWire, WorkedExamplesAreCodedExactly) {
+    EXPECT_EQ(Wire(MakeFrame(1, {})), (Bytes{0x03, 0x02, 0x01, 0x01, 0xFC, 0x03, 0x03}));
+    EXPECT_EQ(Wire(MakeFrame(2, {})), (Bytes{0x03, 0x02, 0x01, 0x10, 0x02, 0xEB, 0x03, 0x03}));
+    EXPECT_EQ(Wire(MakeFrame(16, {0x01})), (Bytes{0x03, 0x02, 0x10, 0x02, 0x10, 0x10, 0x01, 0xCB, 0x03, 0x03}));
+    TFrameSeriale s;
+    ASSERT_TRUE(CodificaFrameSeriale(MakeFrame(1, {}), s));
+    EXPECT_EQ(s.Pausa, 5u); // the pause comes right before the trailing 03h 03h
+}
+
+TEST(FrameWire, WorkedExamplesAreReceivedBack) {
+    for (const auto& f : {MakeFrame(1, {}), MakeFrame(2, {}), MakeFrame(16, {0x01})}) {
+        CountingReceiver r;
+        r.Feed(Wire(f));
+        EXPECT_EQ(r.UltimoFrame.Comando, f.Comando);
+        EXPECT_EQ(r.UltimoFrame.Lunghezza, f.Lunghezza);
+        EXPECT_EQ(r.UltimoFrame.Dati[0], f.Dati[0]);
+        EXPECT_TRUE(r.Errori.empty());
+        EXPECT_EQ(r.Stato, 0);
+    }
+}
+
+TEST(FrameWire, EveryByteValueAndTheLargestFrameRoundTrip) {
+    Bytes data(254);
+    for (std::size_t i = 0; i < data.size(); ++i) data[i] = std::uint8_t(i * 7 + 1);
+    data[0] = 0x02, data[1] = 0x03, data[2] = 0x10, data[3] = 0x10;
+    const auto f = MakeFrame(0x10, data);
+    CountingReceiver r;
+    r.Feed(Wire(f));
+    ASSERT_EQ(r.UltimoFrame.Comando, 0x10);
+    ASSERT_EQ(r.UltimoFrame.Lunghezza, 254);
+    EXPECT_EQ(Bytes(r.UltimoFrame.Dati, r.UltimoFrame.Dati + 254), data);
+}
+
+TEST(FrameWire, OversizedFrameIsRefusedRatherThanWrapped) {
+    TFrameSeriale s;
+    EXPECT_FALSE(CodificaFrameSeriale(MakeFrame(3, Bytes(255, 0)), s));
+    EXPECT_EQ(s.Lunghezza, 0u);
+}
+
+TEST(FrameWire, ChecksumOfControlValuesIsSentUnstuffed) {
+    // Search frames whose checksum is 02h, 03h and 10h; each must go out as one bare byte and be accepted.
+    for (std::uint8_t wanted : {0x02, 0x03, 0x10}) {
+        bool found = false;
+        for (int b = 0x20; b < 0x100 && !found; ++b) {
+            const auto f = MakeFrame(5, {std::uint8_t(b)});
+            const Bytes w = Wire(f);
+            if (w[w.size() - 3] != wanted) continue;
+            found = true;
+            EXPECT_NE(w[w.size() - 4], 0x10); // no DLE in front of it (the data byte is >= 20h)
+            CountingReceiver r;
+            r.Feed(w);
+            EXPECT_EQ(r.UltimoFrame.Comando, 5);
+            EXPECT_EQ(r.UltimoFrame.Dati[0], b);
+        }
+        EXPECT_TRUE(found) << int(wanted);
+    }
+}
+
+TEST(Receiver, StuffedLengthAndDataAreTakenLiterally) {
+    CountingReceiver r;
+    // length 10h 02h = 2, command 07h, data 10h 10h = 10h
+    Bytes w{0x02, 0x10, 0x02, 0x07, 0x10, 0x10};
+    std::uint8_t sum = 0;
+    for (auto b : w) sum = std::uint8_t(sum + b);
+    w.push_back(std::uint8_t(0 - sum));
+    w.push_back(0x03);
+    r.Feed(w);
+    EXPECT_EQ(r.UltimoFrame.Comando, 7);
+    EXPECT_EQ(r.UltimoFrame.Lunghezza, 1);
+    EXPECT_EQ(r.UltimoFrame.Dati[0], 0x10);
+}
+
+TEST(Receiver, LengthZeroDiscardsUntilAnUnstuffedEtx) {
+    CountingReceiver r;
+    r.Feed({0x03, 0x02, 0x00, 0x05, 0x10, 0x03, 0x02, 0x07}); // the stuffed 03h does not end the discard
+    EXPECT_EQ(r.Stato, 5);
+    EXPECT_EQ(r.Errori, std::vector<int>{4});
+    EXPECT_EQ(r.CodiceErrore, 4);
+    r.Feed({0x03});
+    EXPECT_EQ(r.Stato, 0);
+    EXPECT_EQ(r.CodiceErrore, 0);
+    r.Feed(Wire(MakeFrame(9, {1, 2})));
+    EXPECT_EQ(r.UltimoFrame.Comando, 9);
+}
+
+TEST(Receiver, ChecksumErrorThenTrailingEtxPair) {
+    CountingReceiver r;
+    Bytes w = Wire(MakeFrame(4, {0x55}));
+    w[w.size() - 3] ^= 0x01;
+    r.Feed(w);
+    EXPECT_EQ(r.Errori, std::vector<int>{2});
+    EXPECT_EQ(r.UltimoFrame.Comando, 0);
+    EXPECT_EQ(r.Stato, 0); // the first 03h ended the discard, the second was ignored in idle
+    r.Feed(Wire(MakeFrame(4, {0x55})));
+    EXPECT_EQ(r.UltimoFrame.Comando, 4);
+}
+
+TEST(Receiver, AnythingButEtxAfterTheChecksumIsRejectedAndNotRescanned) {
+    CountingReceiver r;
+    Bytes w = Wire(MakeFrame(1, {}));
+    w.resize(w.size() - 2); // drop the trailing 03h 03h
+    w.push_back(0x02);      // an STX where the 03h should be
+    r.Feed(w);
+    EXPECT_EQ(r.Errori, std::vector<int>{3});
+    EXPECT_EQ(r.Stato, 0); // the 02h was not taken as a new start
+    EXPECT_EQ(r.UltimoFrame.Comando, 0);
+}
+
+TEST(Receiver, PartialFrameIsAbandonedOnlyOnATickPastFiveSeconds) {
+    CountingReceiver r;
+    fakeNow = platform::Instant{} + std::chrono::hours(1);
+    r.Feed({0x03, 0x02, 0x05, 0x01});
+    ASSERT_EQ(r.Stato, 2);
+    fakeNow += std::chrono::seconds(5);
+    r.RiceviByte(-1);
+    EXPECT_EQ(r.Stato, 2); // exactly at the deadline: not yet
+    fakeNow += std::chrono::milliseconds(1);
+    r.RiceviByte(0x44); // a byte, not a tick: the deadline is not examined
+    EXPECT_EQ(r.Stato, 2);
+    r.RiceviByte(-1);
+    EXPECT_EQ(r.Stato, 0);
+    EXPECT_TRUE(r.Errori.empty());
+    r.Feed(Wire(MakeFrame(3, {8})));
+    EXPECT_EQ(r.UltimoFrame.Comando, 3);
+}
+
+TEST(Receiver, SecondGoodFrameReplacesAnUnreadOne) {
+    CountingReceiver r;
+    r.Feed(Wire(MakeFrame(3, {1})));
+    r.Feed(Wire(MakeFrame(5, {2, 3})));
+    EXPECT_EQ(r.UltimoFrame.Comando, 5);
+    EXPECT_EQ(r.UltimoFrame.Lunghezza, 2);
+}
+
+TEST(Packers, IntegersAreLittleEndianAndAdvanceTheIndex) {
+    std::uint8_t buf[16] = {};
+    int i = 0;
+    ScriviByte(i, buf, 0xA1);
+    ScriviWord(i, buf, 0xB2C3);
+    ScriviDWord(i, buf, 0xD4E5F607);
+    EXPECT_EQ(i, 7);
+    EXPECT_EQ(Bytes(buf, buf + 7), (Bytes{0xA1, 0xC3, 0xB2, 0x07, 0xF6, 0xE5, 0xD4}));
+    i = 0;
+    EXPECT_EQ(LeggiByte(i, buf), 0xA1);
+    EXPECT_EQ(LeggiWord(i, buf), 0xB2C3);
+    EXPECT_EQ(LeggiDWord(i, buf), 0xD4E5F607u);
+    EXPECT_EQ(i, 7);
+}
+
+TEST(Packers, StringsAreCutAndZeroFilledToTheirWidth) {
+    std::uint8_t buf[32];
+    std::fill(std::begin(buf), std::end(buf), 0xEE);
+    int i = 1;
+    ScriviStringa(i, buf, "abcdef", 4);
+    EXPECT_EQ(i, 5);
+    EXPECT_EQ(Bytes(buf, buf + 6), (Bytes{0xEE, 'a', 'b', 'c', 'd', 0xEE}));
+    ScriviStringa(i, buf, "", 3);
+    EXPECT_EQ(Bytes(buf + 5, buf + 9), (Bytes{0, 0, 0, 0xEE}));
+    i = 1;
+    EXPECT_EQ(LeggiStringa(i, buf, 4), "abcd");
+    i = 5;
+    EXPECT_EQ(LeggiStringa(i, buf, 3), "");
+    EXPECT_EQ(i, 8);
+}
+
+TEST(Packers, LeggiStringaTakesAtMost255Bytes) {
+    std::uint8_t buf[1025];
+    std::fill(std::begin(buf), std::end(buf), 'x');
+    int i = 0;
+    EXPECT_EQ(LeggiStringa(i, buf, 300).size(), 255u);
+    EXPECT_EQ(i, 255);
+}
+
+TEST(Packers, InizializzaFrameAsksForIdentification) {
+    TFrameComunic f = MakeFrame(9, {7, 7});
+    InizializzaFrame(f, 3);
+    EXPECT_EQ(f.Comando, 1);
+    EXPECT_EQ(f.Lunghezza, 0);
+    EXPECT_EQ(f.LunghezzaRisposta, 3);
+    EXPECT_EQ(f.Dati[0], 7);
+}
