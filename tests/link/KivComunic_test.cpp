@@ -11,7 +11,8 @@ TFrameComunic MakeFrame(std::uint8_t cmd, const Bytes& data) {
     TFrameComunic f{};
     f.Comando = cmd;
     f.Lunghezza = std::uint8_t(data.size());
-    for (std::size_t i = 0; i < data.size(); ++i) f.Dati[i] = data[i];
+    for (std::size_t i = 0; i < data.size(); ++i)
+        f.Dati[i] = data[i];
     return f;
 }
 
@@ -22,7 +23,9 @@ Bytes Wire(const TFrameComunic& f) {
 }
 
 platform::Instant fakeNow{};
-platform::Instant FakeClock() { return fakeNow; }
+platform::Instant FakeClock() {
+    return fakeNow;
+}
 
 // A receiver that counts the rejections it is told of.
 struct CountingReceiver : TKivComunic {
@@ -30,7 +33,8 @@ struct CountingReceiver : TKivComunic {
     std::vector<int> Errori;
     void SegnalaErrore(std::uint8_t c) override { Errori.push_back(c); }
     void Feed(const Bytes& b) {
-        for (auto x : b) RiceviByte(x);
+        for (auto x : b)
+            RiceviByte(x);
     }
 };
 
@@ -39,7 +43,8 @@ struct CountingReceiver : TKivComunic {
 TEST(FrameWire, WorkedExamplesAreCodedExactly) {
     EXPECT_EQ(Wire(MakeFrame(1, {})), (Bytes{0x03, 0x02, 0x01, 0x01, 0xFC, 0x03, 0x03}));
     EXPECT_EQ(Wire(MakeFrame(2, {})), (Bytes{0x03, 0x02, 0x01, 0x10, 0x02, 0xEB, 0x03, 0x03}));
-    EXPECT_EQ(Wire(MakeFrame(16, {0x01})), (Bytes{0x03, 0x02, 0x10, 0x02, 0x10, 0x10, 0x01, 0xCB, 0x03, 0x03}));
+    EXPECT_EQ(Wire(MakeFrame(16, {0x01})),
+              (Bytes{0x03, 0x02, 0x10, 0x02, 0x10, 0x10, 0x01, 0xCB, 0x03, 0x03}));
     TFrameSeriale s;
     ASSERT_TRUE(CodificaFrameSeriale(MakeFrame(1, {}), s));
     EXPECT_EQ(s.Pausa, 5u); // the pause comes right before the trailing 03h 03h
@@ -59,7 +64,8 @@ TEST(FrameWire, WorkedExamplesAreReceivedBack) {
 
 TEST(FrameWire, EveryByteValueAndTheLargestFrameRoundTrip) {
     Bytes data(254);
-    for (std::size_t i = 0; i < data.size(); ++i) data[i] = std::uint8_t(i * 7 + 1);
+    for (std::size_t i = 0; i < data.size(); ++i)
+        data[i] = std::uint8_t(i * 7 + 1);
     data[0] = 0x02, data[1] = 0x03, data[2] = 0x10, data[3] = 0x10;
     const auto f = MakeFrame(0x10, data);
     CountingReceiver r;
@@ -99,7 +105,8 @@ TEST(Receiver, StuffedLengthAndDataAreTakenLiterally) {
     // length 10h 02h = 2, command 07h, data 10h 10h = 10h
     Bytes w{0x02, 0x10, 0x02, 0x07, 0x10, 0x10};
     std::uint8_t sum = 0;
-    for (auto b : w) sum = std::uint8_t(sum + b);
+    for (auto b : w)
+        sum = std::uint8_t(sum + b);
     w.push_back(std::uint8_t(0 - sum));
     w.push_back(0x03);
     r.Feed(w);
