@@ -1,0 +1,21 @@
+#pragma once
+// Whole-file reads of the program's binary files (".415", the older formats, ".kit").
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class EsitoLettura {
+    Ok,
+    NonApribile,  // missing, not permitted, or not a regular file
+    ErroreLettura // opened, but a read failed
+};
+
+// Reads the file from its start, at most MassimoByte bytes. Only regular files are read, so a
+// device or a pipe chosen by mistake can neither block the program nor feed it without end.
+EsitoLettura LeggiFileBinario(const std::string& Nome, std::size_t MassimoByte,
+                              std::vector<std::uint8_t>& Byte);
+
+// The name chosen in a file dialog: used as it is when its fourth character from the end is a
+// point (any three-letter extension), otherwise Estensione (with its point) is appended.
+std::string ApplicaRegolaNomeFile(const std::string& Nome, const std::string& Estensione);

@@ -1,0 +1,44 @@
+#pragma once
+// Sub-records shared by the older configuration formats (1.0 of the Vm415, 4.3 of the Vm409), and
+// the copies from them into the current image.
+#include "config/GlobalsVar.h"
+
+#include <cstddef>
+#include <cstdint>
+
+struct TConfigZonaVecchia {
+    std::uint8_t Attiva;
+    std::uint8_t Ritardata;
+    std::uint8_t AlertZona;
+    std::uint8_t SingoloContatto;
+    std::uint8_t TipoSensore;
+    std::uint8_t TecnologicoZona;
+    std::uint8_t ChimeVocale;
+    TStringa<14> Descrizione;
+    TCodiceRadio CodiceRadio;
+};
+static_assert(sizeof(TConfigZonaVecchia) == 25 && alignof(TConfigZonaVecchia) == 1);
+static_assert(offsetof(TConfigZonaVecchia, TipoSensore) == 4 &&
+              offsetof(TConfigZonaVecchia, ChimeVocale) == 6 &&
+              offsetof(TConfigZonaVecchia, Descrizione) == 7 &&
+              offsetof(TConfigZonaVecchia, CodiceRadio) == 22);
+
+struct TConfigInseritoreVecchio {
+    TStringa<14> Descrizione;
+    TCodiceRadio CodiceRadio;
+};
+static_assert(sizeof(TConfigInseritoreVecchio) == 18 && alignof(TConfigInseritoreVecchio) == 1);
+static_assert(offsetof(TConfigInseritoreVecchio, CodiceRadio) == 15);
+
+// A text copied into a field of another length: the length byte is carried over, cut to what the
+// source can hold and to what the target can hold; bytes beyond the length are not copied.
+template <std::size_t N, std::size_t M> void CopiaTesto(TStringa<N>& Nuovo, const TStringa<M>& Vecchio) {
+    Nuovo.Scrivi(Vecchio.Leggi());
+}
+
+// Zone bytes 0..6, description and radio code; bytes 7..10 := 0.
+void CopiaZonaVecchia(TConfigZona& Nuova, const TConfigZonaVecchia& Vecchia);
+// Peripheral slots: bytes 0..3, description and radio code; bytes 5..10 := 0; byte 4 is the caller's.
+void CopiaPerifericaVecchia(TConfigZona& Nuova, const TConfigZonaVecchia& Vecchia);
+// Description and radio code; TxAbilInvioSegnalazioni := 0.
+void CopiaInseritoreVecchio(TConfigInseritore& Nuovo, const TConfigInseritoreVecchio& Vecchio);
