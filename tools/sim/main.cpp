@@ -1,0 +1,249 @@
+// vm415-sim: a simulated Vm415 panel on a pseudo-terminal or a serial device.
+#include "platform/fs/SafeFile.h"
+#include "tools/sim/SimClock.h"
+#include "tools/sim/SimFaults.h"
+#include "tools/sim/SimPanel.h"
+#include "tools/sim/SimQueue.h"
+#include "tools/sim/SimServer.h"
+
+#include <charconv>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <optional>
+#include <string>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace vm415sim;
+
+const char* const Usage = R"(Usage: vm415-sim [options]
+
+A simulated Vm415 panel. It answers the programming tool's command frames on a
+pseudo-terminal it creates (the default; its path is printed on standard output
+as "vm415-sim: listening on PATH") or on a serial device.
+
+Line:
+  --pty                   create a pseudo-terminal (default)
+  --device PATH           serve on this serial device instead
+  --link-file PATH        also write the line's path into PATH (removed on exit)
+  --baud N                send replies no faster than N baud (10 bits a byte);
+                          on a device, also the line speed when N is standard
+
+Panel:
+  --image FILE.415        start from this 4864-byte configuration image
+  --save-on-exit FILE     write the image the panel holds into FILE when it stops
+  --events FILE.cod       load the event queue from this file (16-byte events)
+  --queue-size N          places in the event queue ring, 2..255 (default 64;
+                          it holds at most N - 1 events)
+  --queue-start N         ring place of the oldest loaded event (default 0)
+  --clock "YYYY-MM-DD HH:MM[:SS]"
+                          set the panel clock (default: this computer's time);
+                          it runs on from there
+  --model N               model code in the identification reply (default 164)
+  --version N             format version in the identification reply (default 11)
+  --programming 0|1       programming enabled byte (default 1); with 0 the panel
+                          refuses every write and the queue clear
+
+Faults:
+  --delay-ms N            wait N ms before each reply
+  --drop-rate P           leave a reply unsent with chance P (0..1)
+  --corrupt-rate P        change one byte of a reply frame with chance P (0..1)
+  --seed N                seed for the chances above (default 1)
+  --wrong-command         answer every request with another command code
+  --wrong-length          answer every request with one data byte too many
+
+Other:
+  --verbose               log every request and reply on standard error
+  --quiet                 do not log why requests went unanswered
+  --help                  show this text
+
+The panel stops on SIGINT or SIGTERM. Exit status: 0 after a stop, 1 when the
+line or a file failed, 2 for a bad command line.
+)";
+
+struct Options {
+    std::optional<std::string> Device, LinkFile, Image, SaveOnExit, Events;
+    unsigned Baud = 0;
+    int QueueSize = EventQueue::DefaultSize, QueueStart = 0;
+    std::optional<double> Clock;
+    int Model = SimPanel::DefaultModel, Version = SimPanel::DefaultVersion, Programming = 1;
+    FaultSettings Faults;
+    bool Verbose = false, Quiet = false, Help = false;
+};
+
+[[noreturn]] void Fail(int status, const std::string& message) {
+    std::fprintf(stderr, "vm415-sim: %s\n", message.c_str());
+    if (status == 2) std::fprintf(stderr, "Try 'vm415-sim --help'.\n");
+    std::exit(status);
+}
+
+long long ParseInteger(const std::string& option, const std::string& text, long long lo, long long hi) {
+    long long value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < lo || value > hi)
+        Fail(2, option + " wants a whole number from " + std::to_string(lo) + " to " + std::to_string(hi) +
+                    ", not '" + text + "'");
+    return value;
+}
+
+double ParseRate(const std::string& option, const std::string& text) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !(value >= 0 && value <= 1))
+        Fail(2, option + " wants a chance from 0 to 1, not '" + text + "'");
+    return value;
+}
+
+double ParseClock(const std::string& text) {
+    CivilTime t;
+    char sep = 0;
+    int consumed = 0;
+    const int n = std::sscanf(text.c_str(), "%4d-%2d-%2d%c%2d:%2d%n:%2d%n", &t.Year, &t.Month, &t.Day, &sep,
+                              &t.Hour, &t.Minute, &consumed, &t.Second, &consumed);
+    const auto value =
+        (n >= 6 && (sep == ' ' || sep == 'T') && consumed == int(text.size())) ? ToDateTime(t) : std::nullopt;
+    if (!value)
+        Fail(2, "--clock wants a real date and time as \"YYYY-MM-DD HH:MM[:SS]\", not '" + text + "'");
+    return *value;
+}
+
+Options ParseOptions(int argc, char** argv) {
+    Options o;
+    using Apply = std::function<void(const std::string& option, const std::string& value)>;
+    struct Spec {
+        const char* Name;
+        bool TakesValue;
+        Apply Set;
+    };
+    const Spec specs[] = {
+        {"--help", false, [&](auto&, auto&) { o.Help = true; }},
+        {"--pty", false, [&](auto&, auto&) { o.Device.reset(); }},
+        {"--device", true, [&](auto&, auto& v) { o.Device = v; }},
+        {"--link-file", true, [&](auto&, auto& v) { o.LinkFile = v; }},
+        {"--baud", true, [&](auto& n, auto& v) { o.Baud = unsigned(ParseInteger(n, v, 1, 10'000'000)); }},
+        {"--image", true, [&](auto&, auto& v) { o.Image = v; }},
+        {"--save-on-exit", true, [&](auto&, auto& v) { o.SaveOnExit = v; }},
+        {"--events", true, [&](auto&, auto& v) { o.Events = v; }},
+        {"--queue-size", true,
+         [&](auto& n, auto& v) {
+             o.QueueSize = int(ParseInteger(n, v, EventQueue::MinSize, EventQueue::MaxSize));
+         }},
+        {"--queue-start", true,
+         [&](auto& n, auto& v) { o.QueueStart = int(ParseInteger(n, v, 0, EventQueue::MaxSize - 1)); }},
+        {"--clock", true, [&](auto&, auto& v) { o.Clock = ParseClock(v); }},
+        {"--model", true, [&](auto& n, auto& v) { o.Model = int(ParseInteger(n, v, 0, 255)); }},
+        {"--version", true, [&](auto& n, auto& v) { o.Version = int(ParseInteger(n, v, 0, 255)); }},
+        {"--programming", true, [&](auto& n, auto& v) { o.Programming = int(ParseInteger(n, v, 0, 1)); }},
+        {"--delay-ms", true,
+         [&](auto& n, auto& v) {
+             o.Faults.Delay = std::chrono::milliseconds(ParseInteger(n, v, 0, 600'000));
+         }},
+        {"--drop-rate", true, [&](auto& n, auto& v) { o.Faults.DropRate = ParseRate(n, v); }},
+        {"--corrupt-rate", true, [&](auto& n, auto& v) { o.Faults.CorruptRate = ParseRate(n, v); }},
+        {"--seed", true,
+         [&](auto& n, auto& v) { o.Faults.Seed = std::uint64_t(ParseInteger(n, v, 0, INT64_MAX)); }},
+        {"--wrong-command", false, [&](auto&, auto&) { o.Faults.WrongCommand = true; }},
+        {"--wrong-length", false, [&](auto&, auto&) { o.Faults.WrongLength = true; }},
+        {"--verbose", false, [&](auto&, auto&) { o.Verbose = true; }},
+        {"--quiet", false, [&](auto&, auto&) { o.Quiet = true; }},
+    };
+
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "-h") arg = "--help";
+        std::optional<std::string> value;
+        if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+            arg.resize(eq);
+        }
+        const Spec* spec = nullptr;
+        for (const Spec& s : specs)
+            if (arg == s.Name) spec = &s;
+        if (!spec) Fail(2, "unknown option '" + arg + "'");
+        if (!spec->TakesValue && value) Fail(2, arg + " takes no value");
+        if (spec->TakesValue && !value) {
+            if (i + 1 >= argc) Fail(2, arg + " needs a value");
+            value = argv[++i];
+        }
+        spec->Set(arg, value.value_or(""));
+    }
+    if (o.QueueStart >= o.QueueSize)
+        Fail(2, "--queue-start must be below --queue-size (" + std::to_string(o.QueueSize) + ")");
+    return o;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const Options o = ParseOptions(argc, argv);
+    if (o.Help) {
+        std::fputs(Usage, stdout);
+        return 0;
+    }
+
+    SimPanel panel;
+    const bool verbose = o.Verbose, quiet = o.Quiet;
+    auto log = [verbose, quiet](SimPanel::LogLevel level, const std::string& text) {
+        if (level == SimPanel::LogLevel::Trace ? verbose : !quiet)
+            std::fprintf(stderr, "vm415-sim: %s\n", text.c_str());
+    };
+    panel.SetLog(log);
+    panel.SetModel(std::uint8_t(o.Model));
+    panel.SetVersion(std::uint8_t(o.Version));
+    panel.SetProgramming(std::uint8_t(o.Programming));
+    if (o.Clock) panel.SetClock(*o.Clock);
+    panel.SetFaults(o.Faults);
+
+    std::string error;
+    EventQueue queue;
+    if (!queue.Resize(o.QueueSize, error)) Fail(2, error);
+    panel.SetQueue(queue);
+    if (o.Image && !panel.LoadImageFile(*o.Image, error)) Fail(1, error);
+    if (o.Events && !panel.LoadEventsFile(*o.Events, o.QueueStart, error)) Fail(1, error);
+
+    // Signals arrive as a readable descriptor, so the server's poll sees them between two bytes.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    const int signals = signalfd(-1, &stopSignals, SFD_CLOEXEC);
+    if (signals < 0) Fail(1, std::string("signalfd: ") + std::strerror(errno));
+
+    SimServer server(panel, ServerOptions{o.Baud});
+    server.SetLog(log);
+    if (!(o.Device ? server.OpenDevice(*o.Device, error) : server.OpenPty(error))) Fail(1, error);
+
+    // The link file first: whoever waits for the printed line may go straight to the file.
+    if (o.LinkFile) {
+        const std::string line = server.Path() + "\n";
+        if (!platform::WriteFileAtomically(*o.LinkFile, line.data(), line.size(), &error))
+            Fail(1, *o.LinkFile + ": " + error);
+    }
+    std::printf("vm415-sim: listening on %s\n", server.Path().c_str());
+    std::fflush(stdout);
+
+    int status = 0;
+    if (!server.Run(error, signals)) {
+        std::fprintf(stderr, "vm415-sim: %s\n", error.c_str());
+        status = 1;
+    }
+    if (o.LinkFile) ::unlink(o.LinkFile->c_str());
+    // The image is worth keeping however the line ended.
+    if (o.SaveOnExit) {
+        if (panel.SaveImageFile(*o.SaveOnExit, error)) {
+            if (!quiet) std::fprintf(stderr, "vm415-sim: image saved to %s\n", o.SaveOnExit->c_str());
+        } else {
+            std::fprintf(stderr, "vm415-sim: %s\n", error.c_str());
+            status = 1;
+        }
+    }
+    ::close(signals);
+    return status;
+}
