@@ -1,8 +1,10 @@
 #pragma once
 // The modal dialogs the program shows (messages, open and save file choices), behind one interface
 // so that the core libraries never include Qt and tests can answer dialogs from a script.
-// Every text crossing this interface is Windows-1252, like the texts of the image and the language
-// table; the Qt implementation converts at its boundary.
+// Message texts, titles and filters crossing this interface are Windows-1252, like the texts of the
+// image and the language table; the Qt implementation converts them at its boundary. File paths
+// (InitialDir, FileName and the chosen path) are file-system names and are never converted, so a
+// name that Windows-1252 cannot spell still opens the file the user chose.
 #include <optional>
 #include <string>
 
