@@ -1,6 +1,7 @@
 #include "config/FileConfig.h"
 
 #include "config/CartellaCorrente.h"
+#include "config/Cp1252.h"
 #include "config/FileBinario.h"
 #include "config/GetMessage_11.h"
 #include "platform/fs/SafeFile.h"
@@ -20,6 +21,11 @@ namespace {
 const std::string MsgErroreFile = "File Error.";
 const std::string MsgErrore = "Error";
 const std::string MsgOk = "Ok";
+
+// File names are UTF-8, the texts of dialogs and windows Windows-1252.
+std::string Mostrato(const std::string& Nome) {
+    return Utf8ToCp1252(Nome);
+}
 
 bool Esiste(const std::string& Nome) {
     struct stat st {};
@@ -59,7 +65,7 @@ bool LeggiFile415(const std::string& Nome, TConfigCentrale& Config) {
 }
 
 EsitoScrittura ScriviFileConfig(const std::string& Nome, IFinestraFileConfig& Finestra) {
-    if (Esiste(Nome) && !platform::gui::AskYesNo(Nome + " " + Finestra.TestoSovrascrivere()))
+    if (Esiste(Nome) && !platform::gui::AskYesNo(Mostrato(Nome) + " " + Finestra.TestoSovrascrivere()))
         return EsitoScrittura::Rinunciato;
 
     // The image takes the controls only when the file really holds them: a failed save must
@@ -88,7 +94,7 @@ void ComandoLeggiFile(IFinestraFileConfig& Finestra) {
         return;
     }
     platform::gui::ShowInformation(MsgOk);
-    Finestra.ImpostaCaption(PrefissoCaptionMainFrm + FileCorrente);
+    Finestra.ImpostaCaption(PrefissoCaptionMainFrm + Mostrato(FileCorrente));
     ConfigCentrale = letta;
     ConfigCentrale.IdCentrale = IdVm415;
     ConfigCentrale.VersioneCentrale = VersioneFormato11;
@@ -107,7 +113,7 @@ void ComandoSalvaApertoFile(IFinestraFileConfig& Finestra) {
     if (ScriviFileConfig(*nome, Finestra) != EsitoScrittura::Scritto) return;
     platform::gui::ShowInformation(MsgOk);
     FileCorrente = *nome;
-    Finestra.ImpostaCaption(PrefissoCaptionMainFrm + FileCorrente);
+    Finestra.ImpostaCaption(PrefissoCaptionMainFrm + Mostrato(FileCorrente));
 }
 
 void ComandoSalvaConNomeFile(IFinestraFileConfig& Finestra) {

@@ -16,8 +16,9 @@ constexpr const char* PrefissoCaptionMainFrm = "Centrale Vm415 - ";
 constexpr int NumProgressivoKitMin = 1;
 constexpr int NumProgressivoKitMax = 99;
 
-// The name of the current configuration file. It belongs to the main window, which empties it
-// when it is shown and shows it in its caption; it lives here so that the commands reach it.
+// The name of the current configuration file, as the file system spells it (UTF-8). It belongs to
+// the main window, which empties it when it is shown and shows it in its caption; it lives here so
+// that the commands reach it.
 extern std::string FileCorrente;
 
 // What the file commands need of the main window.
@@ -28,6 +29,7 @@ class IFinestraFileConfig {
     virtual void AggiornaConfigDaForm() = 0;
     // Copies ConfigCentrale into the controls.
     virtual void AggiornaFormDaConfig() = 0;
+    // Windows-1252, like every text the windows show.
     virtual void ImpostaCaption(const std::string& Caption) = 0;
     // The text of "STRMAIN_SOVRASCRIVERE" as the window loaded it when it was translated.
     virtual std::string TestoSovrascrivere() const = 0;

@@ -1,6 +1,7 @@
 #include "config/ImportaFileVecchi.h"
 
 #include "config/CartellaCorrente.h"
+#include "config/Cp1252.h"
 #include "config/FileBinario.h"
 #include "config/GetMessage_11.h"
 #include "config/def_ver10.h"
@@ -46,8 +47,8 @@ bool ConvertiFileVecchio(std::span<const std::uint8_t> Dati, TConfigCentrale& Co
 }
 
 std::string NomeFileConvertito(const std::string& NomeVecchio) {
-    const std::size_t resto = NomeVecchio.size() >= 4 ? NomeVecchio.size() - 4 : 0;
-    return NomeVecchio.substr(0, resto) + "." + "1.11c" + ".415";
+    const std::size_t resto = InizioUltimiCaratteri(NomeVecchio, 4);
+    return NomeVecchio.substr(0, resto == std::string_view::npos ? 0 : resto) + "." + "1.11c" + ".415";
 }
 
 TTestiImporta CaricaTestiImporta() {
@@ -80,7 +81,7 @@ EsitoConversione ComandoConvertiFile(const TTestiImporta& Testi) {
     const std::string destinazione = NomeFileConvertito(sorgente);
     struct stat st {};
     if (::stat(destinazione.c_str(), &st) == 0 &&
-        !platform::gui::AskYesNo(destinazione + " " + Testi.Sovrascrivere))
+        !platform::gui::AskYesNo(Utf8ToCp1252(destinazione) + " " + Testi.Sovrascrivere))
         return EsitoConversione::Rinunciata;
     if (!platform::WriteFileAtomically(destinazione, &convertita, sizeof convertita)) {
         platform::gui::ShowError(Testi.FileTargetError);

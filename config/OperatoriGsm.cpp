@@ -2,6 +2,7 @@
 
 #include "platform/fs/ProgramFolder.h"
 
+#include <exception>
 #include <fstream>
 
 TStringa<5> OperatoriGsm[MaxOperatoriGsm]{};
@@ -34,23 +35,28 @@ int CaricaOperatoriGsm(std::istream& File, IListaElementi& Elementi) {
     int conta = 0;
     std::string nome, paese, codice;
     while (File.peek() != std::char_traits<char>::eof()) {
-        // A field that ends the line ends the line's fields too: the next field is never taken
-        // from the following line (with LF line ends a short line would otherwise swallow it).
-        FineCampoCsv fine = LeggiCampoCsv(File, nome);
-        bool completa = false;
-        if (!nome.empty() && fine == FineCampoCsv::PuntoEVirgola) {
-            fine = LeggiCampoCsv(File, paese);
-            if (!paese.empty() && fine == FineCampoCsv::PuntoEVirgola) {
-                fine = LeggiCampoCsv(File, codice);
-                completa = true;
+        // One line that cannot be handled costs that line only: the loader runs at the start of
+        // every refresh of the controls, which must not stop half way.
+        try {
+            // A field that ends the line ends the line's fields too: the next field is never taken
+            // from the following line (with LF line ends a short line would otherwise swallow it).
+            FineCampoCsv fine = LeggiCampoCsv(File, nome);
+            bool completa = false;
+            if (!nome.empty() && fine == FineCampoCsv::PuntoEVirgola) {
+                fine = LeggiCampoCsv(File, paese);
+                if (!paese.empty() && fine == FineCampoCsv::PuntoEVirgola) {
+                    fine = LeggiCampoCsv(File, codice);
+                    completa = true;
+                }
             }
+            if (completa && codice.size() == LunghezzaCodiceOperatore && conta < MaxOperatoriGsm) {
+                Elementi.Add(nome + " - " + paese);
+                OperatoriGsm[conta].Scrivi(codice);
+                ++conta;
+            }
+            if (fine != FineCampoCsv::Lf && fine != FineCampoCsv::FineFile) SaltaFinoAFineRiga(File);
+        } catch (const std::exception&) {
         }
-        if (completa && codice.size() == LunghezzaCodiceOperatore && conta < MaxOperatoriGsm) {
-            Elementi.Add(nome + " - " + paese);
-            OperatoriGsm[conta].Scrivi(codice);
-            ++conta;
-        }
-        if (fine != FineCampoCsv::Lf && fine != FineCampoCsv::FineFile) SaltaFinoAFineRiga(File);
     }
     // Entries past the loaded ones would otherwise keep codes of an earlier, longer file and could
     // win the lookup of a code over the item that now holds it.

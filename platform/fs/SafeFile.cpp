@@ -2,8 +2,11 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,6 +24,28 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// Saving through a symbolic link must update the file it points to, not replace the link.
+std::string RealTarget(const std::string& path) {
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char resolved[PATH_MAX];
+    return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+int CreateTemporary(const std::string& target, mode_t mode, std::string& name) {
+    static std::atomic<unsigned> counter{0};
+    std::random_device rd;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(counter++) + "-" +
+               std::to_string(rd() % 100000);
+        // The kernel applies the umask to a new file's mode, as it would have for the target itself.
+        const int fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
 long SystemWrite(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
 std::atomic<WriteFunction> writeFunction{&SystemWrite};
 
@@ -29,49 +54,48 @@ std::atomic<WriteFunction> writeFunction{&SystemWrite};
 void SetWriteFunctionForTest(WriteFunction fn) { writeFunction.store(fn ? fn : &SystemWrite); }
 
 bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size, std::string* error) {
-    const std::string folder = FolderOf(path);
-    std::string tmpl = path + ".XXXXXX";
-    int fd = mkstemp(tmpl.data());
-    if (fd < 0) return Fail(error, "cannot create a file in " + folder, errno);
+    const std::string target = RealTarget(path);
+    const std::string folder = FolderOf(target);
 
-    // Keep the permissions of the file being replaced; a new file gets the usual 0666 less umask.
-    struct stat st {};
-    if (stat(path.c_str(), &st) == 0) {
-        fchmod(fd, st.st_mode & 07777);
-    } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        fchmod(fd, 0666 & ~mask);
+    struct stat old {};
+    const bool exists = stat(target.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode)) return Fail(error, "cannot replace " + path, EISDIR);
+    // A file the user made read-only stays as it is, though the folder would allow replacing it.
+    if (exists && access(target.c_str(), W_OK) != 0) return Fail(error, "cannot write " + path, errno);
+
+    std::string tmp;
+    const int fd = CreateTemporary(target, exists ? (old.st_mode & 07777) : 0666, tmp);
+    if (fd < 0) return Fail(error, "cannot create a file in " + folder, errno);
+    if (exists) {
+        fchmod(fd, old.st_mode & 07777);
+        if (fchown(fd, old.st_uid, old.st_gid) != 0) {
+            // Only the owner's group can be kept by an ordinary user; the content matters more.
+        }
     }
 
+    auto abandon = [&](const std::string& what, int err) {
+        close(fd);
+        unlink(tmp.c_str());
+        return Fail(error, what, err);
+    };
     const char* p = static_cast<const char*>(data);
     std::size_t left = size;
     while (left > 0) {
         const long n = writeFunction.load()(fd, p, left);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int err = n < 0 ? errno : ENOSPC;
-            close(fd);
-            unlink(tmpl.c_str());
-            return Fail(error, "cannot write " + path, err);
-        }
+        if (n <= 0) return abandon("cannot write " + path, n < 0 ? errno : ENOSPC);
         p += n;
         left -= std::size_t(n);
     }
-    if (fsync(fd) != 0) {
-        const int err = errno;
-        close(fd);
-        unlink(tmpl.c_str());
-        return Fail(error, "cannot flush " + path, err);
-    }
+    if (fsync(fd) != 0) return abandon("cannot flush " + path, errno);
     if (close(fd) != 0) {
         const int err = errno;
-        unlink(tmpl.c_str());
+        unlink(tmp.c_str());
         return Fail(error, "cannot close " + path, err);
     }
-    if (rename(tmpl.c_str(), path.c_str()) != 0) {
+    if (rename(tmp.c_str(), target.c_str()) != 0) {
         const int err = errno;
-        unlink(tmpl.c_str());
+        unlink(tmp.c_str());
         return Fail(error, "cannot replace " + path, err);
     }
     // Make the rename itself durable.

@@ -310,6 +310,9 @@ TEST(RiconosciFormatoVecchio, NeedsHeaderAndSizeOfTheSameFormat) {
 TEST(NomeFileConvertito, ReplacesTheLastFourCharacters) {
     EXPECT_EQ(NomeFileConvertito("dog.409"), "dog.1.11c.415");
     EXPECT_EQ(NomeFileConvertito("/dati/plan.415"), "/dati/plan.1.11c.415");
+    // Characters, not bytes, of a UTF-8 name: a cut inside "à" would spoil the name.
+    EXPECT_EQ(NomeFileConvertito("rete.et\xC3\xA0"), "rete.1.11c.415");
+    EXPECT_EQ(NomeFileConvertito("citt\xC3\xA0.409"), "citt\xC3\xA0.1.11c.415");
 }
 
 namespace {
@@ -367,6 +370,17 @@ TEST_F(ComandoConverti, ConvertsBesideTheSourceAndAsksTheSecondTime) {
     dialogs.ChooseFile(dir.File("dog.409"));
     dialogs.AnswerYes();
     EXPECT_EQ(ComandoConvertiFile(testi), EsitoConversione::Convertito);
+}
+
+TEST_F(ComandoConverti, TheQuestionShowsTheTargetNameInWindows1252) {
+    dir.Write("Niccol\xC3\xB2.409", FileVecchio(5304, 161, 43, MappaVer43(), 13));
+    dir.Write("Niccol\xC3\xB2.1.11c.415", std::string("previous result"));
+    dialogs.ChooseFile(dir.File("Niccol\xC3\xB2.409"));
+    dialogs.AnswerYes();
+    EXPECT_EQ(ComandoConvertiFile(testi), EsitoConversione::Convertito);
+    EXPECT_EQ(Messaggi(), (Msg{{MsgKind::Confirmation, dir.File("Niccol\xF2.1.11c.415") + " ovr"},
+                               {MsgKind::Information, "done"}}));
+    EXPECT_EQ(dir.Read("Niccol\xC3\xB2.1.11c.415").size(), 4864u);
 }
 
 TEST_F(ComandoConverti, NameWithoutExtensionGets415) {

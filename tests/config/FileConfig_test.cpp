@@ -111,6 +111,18 @@ TEST(RegolaNomeFile, AppendsTheExtensionUnlessTheFourthCharacterFromTheEndIsAPoi
     EXPECT_EQ(ApplicaRegolaNomeFile(".415", ".415"), ".415");
 }
 
+// File names reach the program as UTF-8; the rule counts characters, not bytes.
+TEST(RegolaNomeFile, CountsCharactersOfAUtf8Name) {
+    EXPECT_EQ(ApplicaRegolaNomeFile("rete.et\xC3\xA0", ".415"), "rete.et\xC3\xA0");
+    EXPECT_EQ(ApplicaRegolaNomeFile("prezzo.\xE2\x82\xAC", ".415"), "prezzo.\xE2\x82\xAC.415");
+    EXPECT_EQ(ApplicaRegolaNomeFile("a.\xC3\xA9z", ".kit"), "a.\xC3\xA9z.kit");
+    EXPECT_EQ(ApplicaRegolaNomeFile("\xC3\xA0.b", ".415"), "\xC3\xA0.b.415");
+    // A name that is not UTF-8 (Latin-1 bytes) counts one character a byte.
+    const std::string latino1 = std::string("x.\xE9") + "ab";
+    EXPECT_EQ(ApplicaRegolaNomeFile(latino1, ".415"), latino1);
+    EXPECT_EQ(ApplicaRegolaNomeFile("x.a\xB0", ".415"), "x.a\xB0.415");
+}
+
 TEST_F(FileConfigTest, ReadReplacesTheImageAndReportsOk) {
     const TConfigCentrale nelFile = Immagine(11);
     ScriviFile("impianto.415", nelFile);
@@ -244,6 +256,34 @@ TEST_F(FileConfigTest, ASaveFailingHalfWayKeepsThePreviousFileAndTheImage) {
     for ([[maybe_unused]] auto& e : fs::directory_iterator(dir.Path()))
         ++voci;
     EXPECT_EQ(voci, 1); // no temporary left behind
+}
+
+// Dialog texts are Windows-1252, file names are UTF-8: the name in the question and in the caption
+// must be converted, or "città" shows as "cittÃ ".
+TEST_F(FileConfigTest, TheFileNameIsShownInWindows1252) {
+    const std::string nome = dir.File("citt\xC3\xA0.415");
+    const std::string mostrato = dir.File("citt\xE0.415");
+    ScriviFile("citt\xC3\xA0.415", Immagine(11));
+    dialogs.ChooseFile(nome);
+    ComandoLeggiFile(finestra);
+    EXPECT_EQ(FileCorrente, nome);
+    EXPECT_EQ(finestra.Caption, std::vector<std::string>{"Centrale Vm415 - " + mostrato});
+
+    dialogs.Clear();
+    dialogs.AnswerYes();
+    ComandoSalvaApertoFile(finestra);
+    EXPECT_EQ(Messaggi(),
+              (Msg{{MsgKind::Confirmation, mostrato + " sovrascrivere?"}, {MsgKind::Information, "Ok"}}));
+    EXPECT_EQ(dir.Read("citt\xC3\xA0.415"), Bytes(ConfigCentrale));
+
+    dialogs.Clear();
+    FileCorrente.clear();
+    finestra.Caption.clear();
+    dialogs.ChooseFile(dir.File("Niccol\xC3\xB2"));
+    ComandoSalvaApertoFile(finestra);
+    EXPECT_EQ(FileCorrente, dir.File("Niccol\xC3\xB2.415"));
+    EXPECT_TRUE(dir.Exists("Niccol\xC3\xB2.415"));
+    EXPECT_EQ(finestra.Caption, std::vector<std::string>{"Centrale Vm415 - " + dir.File("Niccol\xF2.415")});
 }
 
 TEST_F(FileConfigTest, SaveIntoAMissingFolderReportsError) {

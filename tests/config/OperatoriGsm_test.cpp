@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 
 using namespace testing_support;
 
@@ -130,6 +131,28 @@ TEST_F(OperatoriTest, AShorterFileLeavesNoCodesOfTheLongerOne) {
     EXPECT_EQ(Carica("C;X;33333\r\n"), 1);
     // Entry 2 would otherwise still hold 33333 and win over item 0, which the combo does have.
     EXPECT_EQ(IndiceOperatore("33333"), 0);
+    EXPECT_EQ(IndiceOperatore("22222"), -1);
+}
+
+namespace {
+class ListaCheFallisce : public ListaFinta {
+  public:
+    void Add(const std::string& e) override {
+        if (e == "Rotto - X") throw std::runtime_error("item refused");
+        ListaFinta::Add(e);
+    }
+};
+} // namespace
+
+TEST_F(OperatoriTest, AFailureOnOneLineSkipsThatLineOnly) {
+    ListaCheFallisce fallisce;
+    std::istringstream in("A;X;11111\r\nRotto;X;22222\r\nB;X;33333\r\n");
+    int caricati = -1;
+    EXPECT_NO_THROW(caricati = CaricaOperatoriGsm(in, fallisce));
+    EXPECT_EQ(caricati, 2);
+    EXPECT_EQ(fallisce.Elementi, (Voci{"A - X", "B - X"}));
+    // The table stays aligned with the items the combo does have.
+    EXPECT_EQ(CodiceOperatore(1), "33333");
     EXPECT_EQ(IndiceOperatore("22222"), -1);
 }
 

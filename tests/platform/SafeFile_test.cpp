@@ -67,3 +67,38 @@ TEST(SafeFile, UnwritableTargetFolderFails) {
     EXPECT_FALSE(platform::WriteFileAtomically(dir.File("notafolder/a.bin"), "x", 1));
     EXPECT_EQ(dir.Read("notafolder"), Bytes("x"));
 }
+
+TEST(SafeFile, SavingThroughASymbolicLinkUpdatesTheFileItNames) {
+    TempFolder dir;
+    dir.Write("real.bin", std::string("old"));
+    std::filesystem::create_symlink(dir.File("real.bin"), dir.File("link.bin"));
+    ASSERT_TRUE(platform::WriteFileAtomically(dir.File("link.bin"), "new", 3));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.bin")));
+    EXPECT_EQ(dir.Read("real.bin"), Bytes("new"));
+}
+
+TEST(SafeFile, KeepsThePermissionsOfTheReplacedFile) {
+    TempFolder dir;
+    dir.Write("a.bin", std::string("old"));
+    std::filesystem::permissions(dir.File("a.bin"), std::filesystem::perms(0640));
+    ASSERT_TRUE(platform::WriteFileAtomically(dir.File("a.bin"), "new", 3));
+    EXPECT_EQ(std::filesystem::status(dir.File("a.bin")).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms(0640));
+}
+
+TEST(SafeFile, ReadOnlyFileIsNotReplaced) {
+    if (geteuid() == 0) GTEST_SKIP() << "root may write any file";
+    TempFolder dir;
+    dir.Write("a.bin", std::string("keep"));
+    std::filesystem::permissions(dir.File("a.bin"), std::filesystem::perms(0444));
+    EXPECT_FALSE(platform::WriteFileAtomically(dir.File("a.bin"), "new", 3));
+    EXPECT_EQ(dir.Read("a.bin"), Bytes("keep"));
+}
+
+TEST(SafeFile, AFolderInTheTargetsPlaceIsRefused) {
+    TempFolder dir;
+    std::filesystem::create_directory(dir.File("a.bin"));
+    std::string err;
+    EXPECT_FALSE(platform::WriteFileAtomically(dir.File("a.bin"), "x", 1, &err));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.File("a.bin")));
+}
