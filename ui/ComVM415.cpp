@@ -1,18 +1,30 @@
-// The program. Until the windows are built it opens a placeholder main window, so that
-// scripts/run has something to start.
+// The program: splash, the ten windows, the main window, the message loop.
+#include "platform/gui/qt/QtDialogs.h"
+#include "platform/gui/qt/QtUiThread.h"
+#include "ui/Applicazione.h"
+#include "ui/Finestre.h"
+#include "ui/Main.h"
+
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
+#include <clocale>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("Centrale");
-    QMainWindow window;
-    window.setWindowTitle("Centrale Vm415");
-    auto* label = new QLabel("Vm415 programming tool: the windows are being built.");
-    label->setAlignment(Qt::AlignCenter);
-    window.setCentralWidget(label);
-    window.resize(640, 400);
-    window.show();
-    return QApplication::exec();
+    // Qt adopts the user's C locale; the configuration code reads and writes numbers with the C
+    // library and must see them the same way on every machine.
+    std::setlocale(LC_NUMERIC, "C");
+    // The program ends when the main window has closed, whatever other window is left.
+    QApplication::setQuitOnLastWindowClosed(false);
+    platform::gui::QtUiThread ui;
+    platform::gui::QtDialogs dialogs;
+    dialogs.Install();
+
+    CreaSplash();
+    ImpostaTitoloApplicazione("Centrale");
+    CreaFinestre();
+    QObject::connect(MainFrm, &TMainFrm::Chiusa, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+    MostraMainFrm();
+    const int esito = QApplication::exec();
+    DistruggiFinestre();
+    return esito;
 }

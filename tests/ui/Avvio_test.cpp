@@ -1,0 +1,425 @@
+// The program's start-up and end: the windows in their order, the splash, the formats, the logo,
+// the modem entries, the controls that the image defaults and format 11 reach, the closing.
+#include "ProgramWindows.h"
+
+#include "config/ConfigPc.h"
+#include "config/FileConfig.h"
+#include "config/GetMessage_11.h"
+#include "config/GlobalsVar.h"
+#include "platform/gui/qt/TMaskEdit.h"
+#include "platform/gui/qt/TRadioGroup.h"
+#include "platform/gui/qt/TSpinEdit.h"
+#include "platform/gui/qt/TUpDown.h"
+#include "ui/Applicazione.h"
+#include "ui/Attesa.h"
+#include "ui/CodaEventi.h"
+#include "ui/Collegamento.h"
+#include "ui/EventiCid.h"
+#include "ui/Formati.h"
+#include "ui/Immagine.h"
+#include "ui/ImportaOld.h"
+#include "ui/LeggiCodRadio.h"
+#include "ui/Opzioni.h"
+#include "ui/Password.h"
+#include "ui/ServerUdp.h"
+#include "ui/Splash.h"
+#include "ui/TestModem.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTimer>
+#include <fstream>
+#include <set>
+#include <thread>
+
+namespace {
+
+class Avvio : public ProgramWindows {
+  protected:
+    void Avvia() {
+        CreaSplash();
+        ImpostaTitoloApplicazione("Centrale");
+        CreaFinestre();
+        MostraMainFrm();
+    }
+};
+
+// A link of the given type, standing in for the link settings window.
+class LinkDiProva final : public collegamento::ICollegamento {
+  public:
+    explicit LinkDiProva(int tipo) : tipo_(tipo) { collegamento::RegistraCollegamento(this); }
+    ~LinkDiProva() override { collegamento::RegistraCollegamento(nullptr); }
+    int TipoConnessione() const override { return tipo_; }
+    void ImpostaModemSerialePresente(bool presente) override { modemSerialePresente = presente; }
+    bool modemSerialePresente = false;
+
+  private:
+    int tipo_;
+};
+
+// Counts the close events a window receives and notes whether the main window was still showing.
+class OsservaChiusura final : public QObject {
+  public:
+    int chiusure = 0;
+    bool mainVisibile = true;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Close) {
+            ++chiusure;
+            mainVisibile = MainFrm && MainFrm->isVisible();
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+TEST_F(Avvio, CreatesTheTenWindowsInOrderAndSetsTheirVariables) {
+    CreaSplash();
+    ASSERT_NE(SplashForm, nullptr);
+    EXPECT_TRUE(SplashForm->isVisible());
+    ImpostaTitoloApplicazione("Centrale");
+
+    const std::vector<std::string> ordine = CreaFinestre();
+    EXPECT_EQ(ordine, (std::vector<std::string>{"TMainFrm", "TServerUdpFrm", "TOpzioniFrm", "TAttesaFrm",
+                                                "TPasswordDlg", "TCodaEventiFrm", "TTestModemFrm",
+                                                "TLeggiCodRadioFrm", "TImportaOldFrm", "TEventiCidFrm"}));
+    const std::pair<QWidget*, const char*> finestre[] = {
+        {MainFrm, "MainFrm"},
+        {ServerUdpFrm, "ServerUdpFrm"},
+        {OpzioniFrm, "OpzioniFrm"},
+        {AttesaFrm, "AttesaFrm"},
+        {PasswordDlg, "PasswordDlg"},
+        {CodaEventiFrm, "CodaEventiFrm"},
+        {TestModemFrm, "TestModemFrm"},
+        {LeggiCodRadioFrm, "LeggiCodRadioFrm"},
+        {ImportaOldFrm, "ImportaOldFrm"},
+        {EventiCidFrm, "EventiCidFrm"},
+    };
+    for (const auto& [finestra, nome] : finestre) {
+        ASSERT_NE(finestra, nullptr) << nome;
+        EXPECT_EQ(finestra->objectName(), nome);
+        EXPECT_FALSE(finestra->isVisible()) << nome << " is shown before the main window";
+    }
+    // The main window's creation renamed the application and registered its controls; the splash
+    // is still up while the windows are made.
+    EXPECT_EQ(TitoloApplicazione(), "Centrale Vm415");
+    EXPECT_EQ(ControlliMainFrm(), static_cast<IControlliMainFrm*>(MainFrm));
+    EXPECT_TRUE(SplashForm && SplashForm->isVisible());
+
+    DistruggiFinestre();
+    EXPECT_EQ(MainFrm, nullptr);
+    EXPECT_EQ(AttesaFrm, nullptr);
+    EXPECT_EQ(ControlliMainFrm(), nullptr) << "a destroyed main window must not stay registered";
+}
+
+TEST_F(Avvio, TheSplashShowsTheLogoAndIsGoneOnceTheMainWindowShows) {
+    testing_support::CopyShippedFile("logo.jpg", folder_.Path());
+    CreaSplash();
+    QPointer<TSplashForm> splash = SplashForm;
+    ASSERT_TRUE(splash);
+    EXPECT_EQ(splash->size(), QSize(742, 366));
+    EXPECT_TRUE(splash->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_FALSE(splash->ImmagineLogo->Vuota());
+
+    FileCorrente = "vecchio.415";
+    ImpostaTitoloApplicazione("Centrale");
+    CreaFinestre();
+    MainFrm->PageControl->setCurrentIndex(5);
+    MostraMainFrm();
+
+    EXPECT_EQ(SplashForm, nullptr);
+    EXPECT_TRUE(splash.isNull()) << "the splash must be freed, not just hidden";
+    EXPECT_TRUE(MainFrm->isVisible());
+    EXPECT_EQ(MainFrm->PageControl->currentIndex(), 0);
+    EXPECT_TRUE(FileCorrente.empty());
+    EXPECT_FALSE(MainFrm->ImmagineLogo->Vuota());
+    EXPECT_EQ(MainFrm->OperazioneModemInCorso(), 0);
+    EXPECT_TRUE(dialogs_.Messages().empty());
+}
+
+TEST_F(Avvio, FormatsAreFixedWhateverTheMachineLocale) {
+    const QByteArray lang = qgetenv("LANG");
+    qputenv("LANG", "en_US.UTF-8");
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    ASSERT_EQ(QLocale().toString(1234567.5, 'f', 2), "1,234,567.50");
+
+    Avvia();
+
+    EXPECT_EQ(QLocale().toString(1234567.5, 'f', 2), "1.234.567,50");
+    bool ok = false;
+    EXPECT_DOUBLE_EQ(QLocale().toDouble("1.234,5", &ok), 1234.5);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(FormattaNumero(1234567.891, 2), "1.234.567,89");
+    EXPECT_EQ(FormattaNumero(-0.5, 1), "-0,5");
+    EXPECT_DOUBLE_EQ(LeggiNumero(" 2.500,25 ", &ok), 2500.25);
+    EXPECT_TRUE(ok);
+    LeggiNumero("12,34.5", &ok);
+    EXPECT_FALSE(ok) << "a number in the machine's own form is not the program's";
+    EXPECT_EQ(FormattaData(QDate(2024, 3, 5)), "05/03/24");
+    EXPECT_EQ(FormattaOra(QTime(7, 5, 59)), "07:05");
+    EXPECT_EQ(FormatoProgramma().SeparatoreData, '/');
+    EXPECT_EQ(FormatoProgramma().SeparatoreOra, ':');
+    EXPECT_EQ(FormatoQt("dd/mm/yy hh:nn"), "dd/MM/yy hh:mm");
+
+    if (lang.isNull())
+        qunsetenv("LANG");
+    else
+        qputenv("LANG", lang);
+}
+
+TEST_F(Avvio, AMissingOrBrokenLogoShowsNoPictureAndReportsNothing) {
+    Avvia();
+    EXPECT_TRUE(MainFrm->ImmagineLogo->Vuota());
+    DistruggiFinestre();
+
+    // Half a JPEG: as good as none.
+    std::ifstream intero(std::string(VM415_BIN_DIR) + "/logo.jpg", std::ios::binary);
+    std::vector<std::uint8_t> byte((std::istreambuf_iterator<char>(intero)),
+                                   std::istreambuf_iterator<char>());
+    ASSERT_GT(byte.size(), 100u);
+    byte.resize(byte.size() / 2);
+    folder_.Write("logo.jpg", byte);
+    CreaSplash();
+    EXPECT_TRUE(SplashForm->ImmagineLogo->Vuota());
+    CreaFinestre();
+    MostraMainFrm();
+    EXPECT_TRUE(MainFrm->ImmagineLogo->Vuota());
+
+    EXPECT_TRUE(dialogs_.Messages().empty());
+}
+
+TEST_F(Avvio, ModemEntriesFollowTheConnectionType) {
+    Avvia();
+    EXPECT_FALSE(MainFrm->MIAttivaConnessioneModem->isVisible()) << "no link settings yet: a cable link";
+    EXPECT_FALSE(MainFrm->MIDisattivaConnessioneModem->isVisible());
+    EXPECT_FALSE(MainFrm->MISepConnessioneModem->isVisible());
+    DistruggiFinestre();
+
+    {
+        LinkDiProva cavo(collegamento::TipoCavo);
+        Avvia();
+        EXPECT_FALSE(MainFrm->MIAttivaConnessioneModem->isVisible());
+        EXPECT_FALSE(MainFrm->MIDisattivaConnessioneModem->isVisible());
+        EXPECT_FALSE(MainFrm->MISepConnessioneModem->isVisible());
+        EXPECT_TRUE(cavo.modemSerialePresente);
+        DistruggiFinestre();
+    }
+    {
+        LinkDiProva modem(collegamento::TipoModem);
+        Avvia();
+        EXPECT_TRUE(MainFrm->MIAttivaConnessioneModem->isVisible());
+        EXPECT_TRUE(MainFrm->MIDisattivaConnessioneModem->isVisible());
+        EXPECT_TRUE(MainFrm->MISepConnessioneModem->isVisible());
+        EXPECT_TRUE(MainFrm->MISepConnessioneModem->isSeparator());
+        EXPECT_TRUE(modem.modemSerialePresente);
+    }
+}
+
+TEST_F(Avvio, DefaultsAndFormat11ReachTheRealControls) {
+    CreaFinestre();
+    TMainFrm& m = *MainFrm;
+    // As designed, before the window shows.
+    EXPECT_TRUE(m.SetTempoPreallarmeSec->isHidden());
+    EXPECT_TRUE(m.SetSensoriEsterniInclusi->isHidden());
+    EXPECT_FALSE(m.SetSuoneriaSettoreF1->isHidden());
+    EXPECT_FALSE(m.SetSimVoceEdit->isEnabled());
+    EXPECT_TRUE(m.NumTelCentraleLabel->isHidden());
+
+    MostraMainFrm();
+    for (QWidget* w :
+         {static_cast<QWidget*>(m.SetTempoPreallarmeSec),
+          static_cast<QWidget*>(m.SecondiSuoneriaPreallarmeLabel),
+          static_cast<QWidget*>(m.SetTempoSuoneriaEsterniSec),
+          static_cast<QWidget*>(m.SecondiTempoSuoneriaEsterniLabel),
+          static_cast<QWidget*>(m.SetSensoriEsterniInclusi), static_cast<QWidget*>(m.NumTelCentraleLabel),
+          static_cast<QWidget*>(m.SetNumTelefonoCentrale)})
+        EXPECT_FALSE(w->isHidden()) << w->objectName().toStdString();
+    for (QWidget* w :
+         {static_cast<QWidget*>(m.SetSuoneriaSettoreF1), static_cast<QWidget*>(m.SetSuoneriaSettoreF4),
+          static_cast<QWidget*>(m.SetAbilitazioneAvvisiSettoreF1),
+          static_cast<QWidget*>(m.SetAbilitazioneAvvisiSettoreF4),
+          static_cast<QWidget*>(m.SetTempoSuoneriaSec), static_cast<QWidget*>(m.SecondiTempoSuoneriaLabel),
+          static_cast<QWidget*>(m.SetSubSonicoPresente)})
+        EXPECT_TRUE(w->isHidden()) << w->objectName().toStdString();
+    for (QWidget* w :
+         {static_cast<QWidget*>(m.SetSimVoceEdit), static_cast<QWidget*>(m.SetInvioSmsCreditoConEiv),
+          static_cast<QWidget*>(m.SetTestoFissoSms), static_cast<QWidget*>(m.SetTestoLiberoSmsLabel)})
+        EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
+}
+
+TEST_F(Avvio, AWorkerReachesTheControlsThroughTheUiThread) {
+    CreaFinestre();
+    MainFrm->SetSimVoceEdit->setEnabled(false);
+    MainFrm->SetSuoneriaSettoreF2->setVisible(true);
+
+    QEventLoop loop;
+    QTimer guardia;
+    guardia.setSingleShot(true);
+    QObject::connect(&guardia, &QTimer::timeout, &loop, [&loop] {
+        ADD_FAILURE() << "the worker's calls never reached the UI thread";
+        loop.quit();
+    });
+    guardia.start(20000);
+    std::thread worker([&] {
+        auto immagine = std::make_unique<TConfigCentrale>();
+        ConfigDefault(*immagine);
+        AbilitaFunzioniVer11();
+        ui_->Post([&loop] { loop.quit(); });
+    });
+    loop.exec();
+    worker.join();
+
+    EXPECT_TRUE(MainFrm->SetSimVoceEdit->isEnabled());
+    EXPECT_TRUE(MainFrm->SetSuoneriaSettoreF2->isHidden());
+    EXPECT_FALSE(MainFrm->SetTempoPreallarmeSec->isHidden());
+}
+
+TEST_F(Avvio, TheWindowIsTranslatedIntoTheConfiguredLanguage) {
+    TConfigPc inglese{};
+    inglese.Lingua = 1;
+    inglese.PortaLocaleGprs = 4000;
+    ASSERT_TRUE(SalvaConfigPc(inglese));
+
+    Avvia();
+
+    TMainFrm& m = *MainFrm;
+    EXPECT_EQ(m.windowTitle(), "Centrale Vm415 (v. 1.11c)");
+    EXPECT_EQ(m.MiRiceviCentrale->text(), "Receive from panel");
+    EXPECT_EQ(m.MiEsci->text(), "E&xit");
+    EXPECT_EQ(m.MiOpzioniM->title(), m.MiOpzioni->text());
+    EXPECT_EQ(m.PageControl->tabText(8), "SIM card");
+    EXPECT_EQ(m.SetSimVoceEdit->Items(),
+              (std::vector<std::string>{GetMessaggio("STRMAIN_SIMVOCE"), GetMessaggio("STRMAIN_SIMDATI")}));
+    EXPECT_EQ(m.StrSovrascrivere, GetMessaggio("STRMAIN_SOVRASCRIVERE"));
+    EXPECT_FALSE(m.StrCfgVuota.empty());
+    // Every key the window asks for is in the shipped table: a missing one would show a message.
+    EXPECT_TRUE(dialogs_.Messages().empty());
+}
+
+TEST_F(Avvio, PagesAndMenuKeepTheirNamesAndOrder) {
+    CreaFinestre();
+    TMainFrm& m = *MainFrm;
+
+    const char* pagine[][3] = {
+        {"SheetDatiInstallazione", "ScrollBoxDati", "PanelInst"},
+        {"SheetConfigurazioneCentrale", "ScrollBoxCentrale", "PanelCentrale"},
+        {"SheetDescrizioneMessaggiCentrale", "ScrollBoxMessaggi", "PanelMessaggi"},
+        {"SheetConfigurazioneInseritori", "ScrollBoxInseritori", "PanelInseritori"},
+        {"SheetConfigurazioneBidirezionali", "ScrollBoxBidirezionali", "PanelBidirezionali"},
+        {"SheetConfigurazioneZoneFilo", "ScrollBoxSensoriFilo", "PanelFilo"},
+        {"SheetConfigurazioneZoneRadio", "ScrollBoxSensoriRadio", "PanelRadio"},
+        {"SheetConfigurazioneModem", "ScrollBoxModem", "PanelCfgModem"},
+        {"SheetConfigurazioneSim", "ScrollBoxSim", nullptr},
+        {"SheetConfigurazioneCid", "ScrollBoxContactId", nullptr},
+    };
+    ASSERT_EQ(m.PageControl->count(), 10);
+    for (int i = 0; i < 10; ++i) {
+        QWidget* scheda = m.PageControl->widget(i);
+        EXPECT_EQ(scheda->objectName(), pagine[i][0]);
+        auto* box = scheda->findChild<QScrollArea*>(pagine[i][1]);
+        ASSERT_NE(box, nullptr) << pagine[i][1];
+        if (pagine[i][2]) {
+            ASSERT_NE(box->widget(), nullptr);
+            EXPECT_EQ(box->widget()->objectName(), pagine[i][2]);
+        }
+    }
+    EXPECT_EQ(m.ImmagineLogo->parentWidget(), m.PanelInst);
+    EXPECT_EQ(m.PanelOnBoard->parentWidget(), m.PanelFilo);
+    for (QFrame* p : {m.PanelContactId, m.PanelGprsGen, m.PanelGprs1, m.PanelGprs2})
+        EXPECT_TRUE(m.SheetConfigurazioneCid->isAncestorOf(p)) << p->objectName().toStdString();
+    EXPECT_EQ(m.PanelInseritori->height(), 680);
+    EXPECT_EQ(m.PanelBidirezionali->height(), 680);
+
+    QStringList file;
+    for (QAction* a : m.MiFile->actions())
+        file << (a->isSeparator() && a->objectName().isEmpty() ? QString("-") : a->objectName());
+    EXPECT_EQ(file, (QStringList{"MiLeggiFile", "MiSalvaApertoFile", "MiSalvaConNomeFile", "MiSalvaFileKit",
+                                 "MiStampaConfigurazione", "MIImportaFile", "-", "MIAttivaConnessioneModem",
+                                 "MIDisattivaConnessioneModem", "MISepConnessioneModem", "MiRiceviCentrale",
+                                 "MiInviaCentrale", "MiCodaEventi", "-", "MiEsci"}));
+    ASSERT_EQ(m.MiOpzioniM->actions().size(), 1);
+    EXPECT_EQ(m.MiOpzioniM->actions()[0], m.MiOpzioni);
+    const QList<QAction*> barra = m.MainMenu1->actions();
+    ASSERT_EQ(barra.size(), 2);
+    EXPECT_EQ(barra[0], m.MiFile->menuAction());
+    EXPECT_EQ(barra[1], m.MiOpzioniM->menuAction());
+}
+
+TEST(RadioPaging, RowsPerPageAndPages) {
+    EXPECT_EQ(TMainFrm::CalcolaZoneRadioPerPagina(50, 105), 1);
+    EXPECT_EQ(TMainFrm::CalcolaZoneRadioPerPagina(-20, 105), 1);
+    EXPECT_EQ(TMainFrm::CalcolaZoneRadioPerPagina(50 + 106 * 7 - 1, 105), 6);
+    EXPECT_EQ(TMainFrm::CalcolaZoneRadioPerPagina(50 + 106 * 7, 105), 7);
+    EXPECT_EQ(TMainFrm::CalcolaZoneRadioPerPagina(5000, 105), 10);
+    EXPECT_EQ(TMainFrm::CalcolaZoneRadioPerPagina(500, -1), 10)
+        << "a row without height must not divide by zero";
+
+    // 1 to 10 rows per page give 60, 30, 20, 15, 12, 10, 9, 8, 7 and 6 pages.
+    const int pagine[] = {60, 30, 20, 15, 12, 10, 9, 8, 7, 6};
+    for (int z = 1; z <= 10; ++z)
+        EXPECT_EQ(TMainFrm::UltimaPaginaRadio(z) + 1, pagine[z - 1]) << z << " rows per page";
+}
+
+TEST_F(Avvio, TheRadioPageFollowsTheScrollBoxHeight) {
+    Avvia();
+    TMainFrm& m = *MainFrm;
+    m.PageControl->setCurrentWidget(m.SheetConfigurazioneZoneRadio);
+    std::set<int> viste;
+    for (int altezza : {400, 900, 200}) {
+        m.resize(1000, altezza);
+        QCoreApplication::processEvents();
+        const int client = m.ScrollBoxSensoriRadio->viewport()->height();
+        viste.insert(m.ZoneRadioPerPagina());
+        EXPECT_EQ(m.ZoneRadioPerPagina(), TMainFrm::CalcolaZoneRadioPerPagina(client, 105)) << altezza;
+        EXPECT_EQ(m.SelezPaginaRadio->Max(), TMainFrm::UltimaPaginaRadio(m.ZoneRadioPerPagina()));
+        EXPECT_EQ(m.SelezPaginaRadio->Position(), 0);
+        EXPECT_EQ(m.PaginaRadio(), 0);
+    }
+    EXPECT_EQ(viste.size(), 3u) << "each height gives its own number of rows";
+    m.SelezPaginaRadio->Step(platform::gui::TUpDown::Direction::Up);
+    EXPECT_EQ(m.PaginaRadio(), 1);
+    m.SelezPaginaRadio->SetPosition(m.SelezPaginaRadio->Max());
+    m.SelezPaginaRadio->Step(platform::gui::TUpDown::Direction::Up);
+    EXPECT_EQ(m.SelezPaginaRadio->Position(), m.SelezPaginaRadio->Max()) << "no page past the last";
+}
+
+TEST_F(Avvio, ClosingHidesWaitsWithMessagesFlowingAndClosesTheOptionsWindow) {
+    Avvia();
+    OsservaChiusura osserva;
+    OpzioniFrm->installEventFilter(&osserva);
+    bool chiusa = false;
+    QObject::connect(MainFrm, &TMainFrm::Chiusa, [&chiusa] { chiusa = true; });
+    TempiChiusuraMainFrm = {std::chrono::milliseconds(50), std::chrono::milliseconds(50)};
+    bool eseguita = false;
+    ui_->Post([&eseguita] { eseguita = true; });
+    // A second close asked while the first one pauses (the user, the desktop's session end).
+    // Qt itself keeps a window from closing inside its own close; the closing must not undo that.
+    ui_->Post([] { MainFrm->close(); });
+
+    MainFrm->MiEsci->trigger();
+
+    EXPECT_TRUE(eseguita) << "the closing's pauses must keep processing the program's messages";
+    EXPECT_EQ(osserva.chiusure, 1) << "the close asked during the pauses must not run the closing again";
+    EXPECT_FALSE(osserva.mainVisibile) << "the window hides before the options window closes";
+    EXPECT_FALSE(MainFrm->isVisible());
+    EXPECT_TRUE(chiusa);
+    EXPECT_TRUE(dialogs_.Messages().empty());
+
+    QCloseEvent ancora;
+    QCoreApplication::sendEvent(MainFrm, &ancora);
+    EXPECT_TRUE(ancora.isAccepted());
+    EXPECT_EQ(osserva.chiusure, 1) << "a closed window does not run its closing twice";
+}

@@ -1,0 +1,121 @@
+#include "ui/Attesa.h"
+
+#include "config/GetMessage_11.h"
+#include "platform/gui/qt/QtText.h"
+#include "platform/thread/Thread.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <algorithm>
+
+TAttesaFrm* AttesaFrm = nullptr;
+
+namespace {
+constexpr int LarghezzaClient = 392;
+constexpr int AltezzaClient = 173;
+} // namespace
+
+TAttesaFrm::TAttesaFrm(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setObjectName("AttesaFrm");
+    setFixedSize(LarghezzaClient, AltezzaClient);
+    setModal(true);
+
+    ProgressBar = new QProgressBar(this);
+    ProgressBar->setObjectName("ProgressBar");
+    ProgressBar->setGeometry(46, 40, 300, 25);
+    ProgressBar->setTextVisible(false);
+    ProgressBar->setRange(0, 100);
+    ProgressBar->setValue(0);
+    ProgressBar->setStyleSheet("QProgressBar { border: 1px solid #808080; background: white; }"
+                               "QProgressBar::chunk { background: #0000FF; }");
+
+    Okbutton = new QPushButton("OK", this);
+    Okbutton->setObjectName("Okbutton");
+    Okbutton->setGeometry(158, 110, 75, 25);
+    connect(Okbutton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+int TAttesaFrm::Mostra() {
+    return exec();
+}
+
+void TAttesaFrm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous()) return;
+    if (const QScreen* schermo = screen() ? screen() : QGuiApplication::primaryScreen())
+        move(schermo->availableGeometry().center() - rect().center());
+    FormShow();
+}
+
+void TAttesaFrm::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    // The next showing belongs to the next operation: its texts come first again.
+    if (!event->spontaneous()) testiImpostati_ = false;
+}
+
+void TAttesaFrm::closeEvent(QCloseEvent* event) {
+    event->ignore();
+}
+
+void TAttesaFrm::reject() {}
+
+void TAttesaFrm::FormShow() {
+    setWindowTitle(platform::gui::FromCp1252(GetMessaggio("STRATTESA_ATTENDERE")));
+    Okbutton->setText(platform::gui::FromCp1252(GetMessaggio("STRGLOBAL_OK")));
+    testiImpostati_ = true;
+    // Requests may queue while they run: take them one batch at a time.
+    while (!inAttesa_.empty()) {
+        std::vector<std::function<void()>> richieste;
+        richieste.swap(inAttesa_);
+        for (auto& r : richieste)
+            r();
+    }
+}
+
+void TAttesaFrm::Esegui(std::function<void()> Richiesta) {
+    auto applica = [this, &Richiesta] {
+        if (testiImpostati_)
+            Richiesta();
+        else
+            inAttesa_.push_back(std::move(Richiesta));
+    };
+    platform::IUiThread* ui = platform::UiThread();
+    if (ui && !ui->IsUiThread())
+        ui->RunAndWait(applica);
+    else
+        applica();
+}
+
+void TAttesaFrm::ImpostaMassimoGauge(int Massimo) {
+    Esegui([this, Massimo] { ProgressBar->setMaximum(Massimo < 0 ? 0 : Massimo); });
+}
+
+void TAttesaFrm::AzzeraGauge() {
+    Esegui([this] { ProgressBar->setValue(0); });
+}
+
+void TAttesaFrm::AvanzaGauge() {
+    // A gauge full already stays full, as the original gauge held its progress to its maximum.
+    Esegui([this] { ProgressBar->setValue(std::min(ProgressBar->value() + 1, ProgressBar->maximum())); });
+}
+
+void TAttesaFrm::NascondiOkbutton() {
+    Esegui([this] { Okbutton->hide(); });
+}
+
+void TAttesaFrm::MostraOkbutton() {
+    Esegui([this] { Okbutton->show(); });
+}
+
+void TAttesaFrm::ImpostaCaption(const std::string& Testo) {
+    Esegui([this, Testo] { setWindowTitle(platform::gui::FromCp1252(Testo)); });
+}
+
+void TAttesaFrm::Ridisegna() {
+    Esegui([this] { repaint(); });
+}

@@ -1,0 +1,26 @@
+#pragma once
+// What the main window asks of the panel link before the link settings window exists: the
+// connection type chosen there and the modem flag of the link component. The link settings window
+// registers itself as this when it is built; until then the program behaves as a cable link, the
+// type a fresh installation starts with. No Qt here, so the link's own units can implement it.
+namespace collegamento {
+
+// Item indexes of the connection-type choice TipoConnessione.
+constexpr int TipoCavo = 0;
+constexpr int TipoModem = 1;
+
+class ICollegamento {
+  public:
+    virtual ~ICollegamento() = default;
+    // The item index of TipoConnessione.
+    virtual int TipoConnessione() const = 0;
+    // The link component's ModemSerialePresente.
+    virtual void ImpostaModemSerialePresente(bool Presente) = 0;
+};
+
+// nullptr restores the cable default. The caller keeps ownership and unregisters before it goes.
+void RegistraCollegamento(ICollegamento* Collegamento);
+// Never nullptr.
+ICollegamento& Collegamento();
+
+} // namespace collegamento

@@ -1,0 +1,7 @@
+#include "ui/ImportaOld.h"
+
+TImportaOldFrm* ImportaOldFrm = nullptr;
+
+TImportaOldFrm::TImportaOldFrm(QWidget* parent) : QDialog(parent) {
+    setObjectName("ImportaOldFrm");
+}

@@ -1,0 +1,521 @@
+#include "ui/Main.h"
+
+#include "config/ConfigPc.h"
+#include "config/FileConfig.h"
+#include "config/GetMessage_11.h"
+#include "platform/gui/qt/LogoImage.h"
+#include "platform/gui/qt/QtText.h"
+#include "platform/gui/qt/TMaskEdit.h"
+#include "platform/gui/qt/TRadioGroup.h"
+#include "platform/gui/qt/TSpinEdit.h"
+#include "platform/gui/qt/TUpDown.h"
+#include "platform/thread/Thread.h"
+#include "ui/Applicazione.h"
+#include "ui/Collegamento.h"
+#include "ui/Formati.h"
+#include "ui/Immagine.h"
+#include "ui/Opzioni.h"
+#include "ui/Splash.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+TMainFrm* MainFrm = nullptr;
+TTempiChiusura TempiChiusuraMainFrm;
+
+namespace {
+
+using platform::gui::FromCp1252;
+
+constexpr int MaxZoneRadioPerPagina = 10;
+// Design height of a radio-zone row; the rows themselves are built at run time.
+constexpr int AltezzaDesignRigaRadio = 105;
+constexpr int AltezzaPannelliRighe = 680;
+
+QString Testo(std::string_view Chiave) {
+    return FromCp1252(GetMessaggio(Chiave));
+}
+
+template <class W> W* Nominato(W* w, const char* Nome) {
+    w->setObjectName(QString::fromLatin1(Nome));
+    return w;
+}
+
+QFrame* NuovoPannello(QWidget* Parent, const char* Nome, int Larghezza, int Altezza) {
+    auto* p = Nominato(new QFrame(Parent), Nome);
+    p->setFrameShape(QFrame::NoFrame);
+    p->setFixedSize(Larghezza, Altezza);
+    return p;
+}
+
+QLabel* NuovaEtichetta(QWidget* Parent, const char* Nome, const char* Caption, int x, int y, int w, int h) {
+    auto* l = Nominato(new QLabel(QString::fromLatin1(Caption), Parent), Nome);
+    l->setGeometry(x, y, w, h);
+    return l;
+}
+
+QCheckBox* NuovaCasella(QWidget* Parent, const char* Nome, const char* Caption, int x, int y, int w, int h) {
+    auto* c = Nominato(new QCheckBox(QString::fromLatin1(Caption), Parent), Nome);
+    c->setGeometry(x, y, w, h);
+    return c;
+}
+
+platform::gui::TSpinEdit* NuovoSpin(QWidget* Parent, const char* Nome, int Min, int Max, int x, int y) {
+    auto* s = Nominato(new platform::gui::TSpinEdit(Parent), Nome);
+    s->SetMinValue(Min);
+    s->SetMaxValue(Max);
+    s->SetValue(Min);
+    s->setGeometry(x, y, 60, 22);
+    return s;
+}
+
+} // namespace
+
+TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent) {
+    setObjectName("MainFrm");
+    setWindowTitle("Centrale Vm415");
+    resize(1180, 760);
+    CreaMenu();
+    CreaPagine();
+    CreaControlli();
+    RegistraControlliMainFrm(this);
+    FormCreate();
+}
+
+TMainFrm::~TMainFrm() {
+    if (ControlliMainFrm() == this) RegistraControlliMainFrm(nullptr);
+    if (MainFrm == this) MainFrm = nullptr;
+}
+
+// ---- Design ------------------------------------------------------------------------------------
+
+void TMainFrm::CreaMenu() {
+    MainMenu1 = Nominato(menuBar(), "MainMenu1");
+    auto voce = [this](QMenu* Menu, const char* Nome, const char* Caption, void (TMainFrm::*Gestore)()) {
+        QAction* a = Nominato(new QAction(QString::fromLatin1(Caption), this), Nome);
+        Menu->addAction(a);
+        connect(a, &QAction::triggered, this, Gestore);
+        return a;
+    };
+
+    MiFile = Nominato(MainMenu1->addMenu("File"), "MiFile");
+    MiLeggiFile = voce(MiFile, "MiLeggiFile", "Leggi File", &TMainFrm::MiLeggiFileClick);
+    MiSalvaApertoFile = voce(MiFile, "MiSalvaApertoFile", "Salva", &TMainFrm::MiSalvaApertoFileClick);
+    MiSalvaConNomeFile =
+        voce(MiFile, "MiSalvaConNomeFile", "Salva con nome", &TMainFrm::MiSalvaConNomeFileClick);
+    MiSalvaFileKit = voce(MiFile, "MiSalvaFileKit", "Salva File Kit", &TMainFrm::MiSalvaFileKitClick);
+    MiSalvaFileKit->setVisible(false);
+    MiStampaConfigurazione = voce(MiFile, "MiStampaConfigurazione", "Stampa Configurazione",
+                                  &TMainFrm::MiStampaConfigurazioneClick);
+    MIImportaFile = voce(MiFile, "MIImportaFile", "Importa File", &TMainFrm::MIImportaFileClick);
+    MiFile->addSeparator();
+    MIAttivaConnessioneModem = voce(MiFile, "MIAttivaConnessioneModem", "Attiva Connessione Modem",
+                                    &TMainFrm::MIAttivaConnessioneModemClick);
+    MIDisattivaConnessioneModem = voce(MiFile, "MIDisattivaConnessioneModem", "Disattiva Connessione Modem",
+                                       &TMainFrm::MIDisattivaConnessioneModemClick);
+    MISepConnessioneModem = Nominato(MiFile->addSeparator(), "MISepConnessioneModem");
+    MiRiceviCentrale =
+        voce(MiFile, "MiRiceviCentrale", "Ricevi da Centrale", &TMainFrm::MiRiceviCentraleClick);
+    MiInviaCentrale = voce(MiFile, "MiInviaCentrale", "Invia a Centrale", &TMainFrm::MiInviaCentraleClick);
+    MiCodaEventi = voce(MiFile, "MiCodaEventi", "Coda Eventi", &TMainFrm::MiCodaEventiClick);
+    MiFile->addSeparator();
+    MiEsci = voce(MiFile, "MiEsci", "Esci", &TMainFrm::MiEsciClick);
+
+    MiOpzioniM = Nominato(MainMenu1->addMenu("Opzioni"), "MiOpzioniM");
+    MiOpzioni = voce(MiOpzioniM, "MiOpzioni", "Opzioni", &TMainFrm::MiOpzioniClick);
+}
+
+void TMainFrm::CreaPagine() {
+    PageControl = Nominato(new QTabWidget(this), "PageControl");
+    setCentralWidget(PageControl);
+
+    // A page: its tab sheet filled by a scroll box whose content is the page's panel, kept
+    // horizontally centred in the box as the window resizes.
+    auto pagina = [this](const char* NomeSheet, const char* Caption, QScrollArea*& ScrollBox,
+                         const char* NomeScrollBox, QFrame*& Pannello, const char* NomePannello,
+                         int Larghezza, int Altezza) {
+        QWidget* sheet = Nominato(new QWidget(), NomeSheet);
+        auto* layout = new QVBoxLayout(sheet);
+        layout->setContentsMargins(0, 0, 0, 0);
+        ScrollBox = Nominato(new QScrollArea(sheet), NomeScrollBox);
+        ScrollBox->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        ScrollBox->setWidgetResizable(false);
+        Pannello = NuovoPannello(nullptr, NomePannello, Larghezza, Altezza);
+        ScrollBox->setWidget(Pannello);
+        layout->addWidget(ScrollBox);
+        PageControl->addTab(sheet, QString::fromLatin1(Caption));
+        return sheet;
+    };
+
+    SheetDatiInstallazione = pagina("SheetDatiInstallazione", "Dati Installazione", ScrollBoxDati,
+                                    "ScrollBoxDati", PanelInst, "PanelInst", 760, 560);
+    SheetConfigurazioneCentrale =
+        pagina("SheetConfigurazioneCentrale", "Configurazione Centrale", ScrollBoxCentrale,
+               "ScrollBoxCentrale", PanelCentrale, "PanelCentrale", 800, 620);
+    SheetDescrizioneMessaggiCentrale =
+        pagina("SheetDescrizioneMessaggiCentrale", "Descrizione Messaggi", ScrollBoxMessaggi,
+               "ScrollBoxMessaggi", PanelMessaggi, "PanelMessaggi", 600, 300);
+    SheetConfigurazioneInseritori =
+        pagina("SheetConfigurazioneInseritori", "Inseritori", ScrollBoxInseritori, "ScrollBoxInseritori",
+               PanelInseritori, "PanelInseritori", 730, AltezzaPannelliRighe);
+    SheetConfigurazioneBidirezionali =
+        pagina("SheetConfigurazioneBidirezionali", "Bidirezionali", ScrollBoxBidirezionali,
+               "ScrollBoxBidirezionali", PanelBidirezionali, "PanelBidirezionali", 650, AltezzaPannelliRighe);
+    SheetConfigurazioneZoneFilo = pagina("SheetConfigurazioneZoneFilo", "Zone Filo", ScrollBoxSensoriFilo,
+                                         "ScrollBoxSensoriFilo", PanelFilo, "PanelFilo", 740, 940);
+    PanelOnBoard = NuovoPannello(PanelFilo, "PanelOnBoard", 740, 940);
+
+    SheetConfigurazioneZoneRadio = pagina("SheetConfigurazioneZoneRadio", "Zone Radio", ScrollBoxSensoriRadio,
+                                          "ScrollBoxSensoriRadio", PanelRadio, "PanelRadio", 820, 1080);
+    // The page selector stays above the rows, outside the scrolled area.
+    SelezPaginaRadio = Nominato(new platform::gui::TUpDown(SheetConfigurazioneZoneRadio), "SelezPaginaRadio");
+    SelezPaginaRadio->SetOrientation(platform::gui::TUpDown::Orientation::Horizontal);
+    SelezPaginaRadio->SetMin(0);
+    SelezPaginaRadio->SetMax(NumZoneRadio - 1);
+    SelezPaginaRadio->setFixedSize(60, 24);
+    SelezPaginaRadio->OnChangingEx = [this](int Nuovo, platform::gui::TUpDown::Direction) {
+        if (Nuovo < SelezPaginaRadio->Min() || Nuovo > SelezPaginaRadio->Max()) return false;
+        AggiornaConfigDaForm();
+        PaginaRadio_ = Nuovo;
+        AggiornaFormDaConfig();
+        return true;
+    };
+    static_cast<QVBoxLayout*>(SheetConfigurazioneZoneRadio->layout())
+        ->insertWidget(0, SelezPaginaRadio, 0, Qt::AlignHCenter);
+    ScrollBoxSensoriRadio->viewport()->installEventFilter(this);
+
+    SheetConfigurazioneModem = pagina("SheetConfigurazioneModem", "Configurazione Modem", ScrollBoxModem,
+                                      "ScrollBoxModem", PanelCfgModem, "PanelCfgModem", 780, 570);
+    SheetConfigurazioneSim = pagina("SheetConfigurazioneSim", "Configurazione SIM", ScrollBoxSim,
+                                    "ScrollBoxSim", PanelSim, "PanelSim", 780, 500);
+    SheetConfigurazioneCid = pagina("SheetConfigurazioneCid", "Contact ID", ScrollBoxContactId,
+                                    "ScrollBoxContactId", PanelCid, "PanelCid", 780, 700);
+    PanelContactId = NuovoPannello(PanelCid, "PanelContactId", 760, 300);
+    PanelContactId->move(10, 40);
+    PanelGprsGen = NuovoPannello(PanelCid, "PanelGprsGen", 760, 100);
+    PanelGprsGen->move(10, 380);
+    PanelGprs1 = NuovoPannello(PanelCid, "PanelGprs1", 370, 160);
+    PanelGprs1->move(10, 500);
+    PanelGprs2 = NuovoPannello(PanelCid, "PanelGprs2", 370, 160);
+    PanelGprs2->move(400, 500);
+}
+
+void TMainFrm::CreaControlli() {
+    ImmagineLogo = Nominato(new TImmagine(PanelInst), "ImmagineLogo");
+    ImmagineLogo->setGeometry(380, 20, 360, 240);
+
+    // Panel options page. The bell times and the sector boxes belong to older formats: the
+    // defaults of the image decide which of them show.
+    QWidget* c = PanelCentrale;
+    SetSensoriEsterniInclusi =
+        NuovaCasella(c, "SetSensoriEsterniInclusi", "Sensori esterni inclusi", 20, 20, 340, 17);
+    SetSensoriEsterniInclusi->setVisible(false);
+    SetSubSonicoPresente = NuovaCasella(c, "SetSubSonicoPresente", "Subsonico presente", 20, 44, 340, 17);
+    SecondiSuoneriaPreallarmeLabel = NuovaEtichetta(c, "SecondiSuoneriaPreallarmeLabel",
+                                                    "Tempo suoneria preallarme (sec.)", 420, 20, 250, 16);
+    SetTempoPreallarmeSec = NuovoSpin(c, "SetTempoPreallarmeSec", 0, 99, 680, 16);
+    SecondiTempoSuoneriaEsterniLabel = NuovaEtichetta(c, "SecondiTempoSuoneriaEsterniLabel",
+                                                      "Tempo suoneria esterni (sec.)", 420, 50, 250, 16);
+    SetTempoSuoneriaEsterniSec = NuovoSpin(c, "SetTempoSuoneriaEsterniSec", 10, 120, 680, 46);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{SecondiSuoneriaPreallarmeLabel, SetTempoPreallarmeSec,
+                                         SecondiTempoSuoneriaEsterniLabel, SetTempoSuoneriaEsterniSec})
+        w->setVisible(false);
+    SecondiTempoSuoneriaLabel =
+        NuovaEtichetta(c, "SecondiTempoSuoneriaLabel", "Tempo suoneria (sec.)", 420, 80, 250, 16);
+    SetTempoSuoneriaSec = NuovoSpin(c, "SetTempoSuoneriaSec", 10, 240, 680, 76);
+    SetSuoneriaSettoreF1 = NuovaCasella(c, "SetSuoneriaSettoreF1", "Suoneria F1", 20, 100, 100, 17);
+    SetSuoneriaSettoreF2 = NuovaCasella(c, "SetSuoneriaSettoreF2", "Suoneria F2", 120, 100, 100, 17);
+    SetSuoneriaSettoreF3 = NuovaCasella(c, "SetSuoneriaSettoreF3", "Suoneria F3", 220, 100, 100, 17);
+    SetSuoneriaSettoreF4 = NuovaCasella(c, "SetSuoneriaSettoreF4", "Suoneria F4", 320, 100, 100, 17);
+    SetAbilitazioneAvvisiSettoreF1 =
+        NuovaCasella(c, "SetAbilitazioneAvvisiSettoreF1", "Avvisi F1", 20, 124, 100, 17);
+    SetAbilitazioneAvvisiSettoreF2 =
+        NuovaCasella(c, "SetAbilitazioneAvvisiSettoreF2", "Avvisi F2", 120, 124, 100, 17);
+    SetAbilitazioneAvvisiSettoreF3 =
+        NuovaCasella(c, "SetAbilitazioneAvvisiSettoreF3", "Avvisi F3", 220, 124, 100, 17);
+    SetAbilitazioneAvvisiSettoreF4 =
+        NuovaCasella(c, "SetAbilitazioneAvvisiSettoreF4", "Avvisi F4", 320, 124, 100, 17);
+
+    // Telephone page: the panel's own number shows once the window is shown.
+    NumTelCentraleLabel =
+        NuovaEtichetta(PanelCfgModem, "NumTelCentraleLabel", "Numero telefono centrale", 50, 14, 190, 16);
+    SetNumTelefonoCentrale = Nominato(new platform::gui::TMaskEdit(PanelCfgModem), "SetNumTelefonoCentrale");
+    SetNumTelefonoCentrale->SetEditMask("999999999999999;1;_");
+    SetNumTelefonoCentrale->setGeometry(250, 10, 140, 22);
+    NumTelCentraleLabel->setVisible(false);
+    SetNumTelefonoCentrale->setVisible(false);
+
+    // SIM page: the fields of format 11 stay disabled until the window enables them.
+    SetSimVoceEdit = Nominato(new platform::gui::TRadioGroup(PanelSim), "SetSimVoceEdit");
+    SetSimVoceEdit->SetCaption("Tipo SIM");
+    SetSimVoceEdit->SetItems({"Voce", "Dati"});
+    SetSimVoceEdit->SetColumns(2);
+    SetSimVoceEdit->setGeometry(20, 20, 260, 56);
+    SetInvioSmsCreditoConEiv = NuovaCasella(PanelSim, "SetInvioSmsCreditoConEiv",
+                                            "Invio SMS credito con esistenza in vita", 20, 96, 400, 17);
+    SetTestoLiberoSmsLabel =
+        NuovaEtichetta(PanelSim, "SetTestoLiberoSmsLabel", "Testo libero SMS", 20, 130, 300, 16);
+    SetTestoFissoSms = Nominato(new platform::gui::TMaskEdit(PanelSim), "SetTestoFissoSms");
+    SetTestoFissoSms->SetMaxLength(40);
+    SetTestoFissoSms->setGeometry(20, 148, 320, 22);
+    for (QWidget* w : std::initializer_list<QWidget*>{SetSimVoceEdit, SetInvioSmsCreditoConEiv,
+                                                      SetTestoLiberoSmsLabel, SetTestoFissoSms})
+        w->setEnabled(false);
+}
+
+// ---- Life of the window ------------------------------------------------------------------------
+
+void TMainFrm::FormCreate() {
+    ImpostaTitoloApplicazione("Centrale Vm415");
+    ZoneRadioPerPagina_ = 1;
+    PaginaRadio_ = 0;
+    resizeRadioAttivo_ = false;
+    // The settings first: the rows are translated into the configured language.
+    CaricaConfigPc();
+    CreaFrame();
+    resizeRadioAttivo_ = true;
+    ScrollBoxSensoriRadioResize();
+}
+
+void TMainFrm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // A window brought back from the task bar is shown again by the desktop: that must not
+    // reset the configuration being edited.
+    if (!event->spontaneous()) FormShow();
+}
+
+void TMainFrm::FormShow() {
+    FissaFormati();
+    ImmagineLogo->ImpostaImmagine(platform::gui::LoadLogo());
+    PageControl->setCurrentIndex(0);
+    FileCorrente.clear();
+    TraduciForm();
+    ConfigDefault(ConfigCentrale);
+    AggiornaFormDaConfig();
+    if (SplashForm) {
+        SplashForm->hide();
+        delete SplashForm;
+        SplashForm = nullptr;
+    }
+    NumTelCentraleLabel->setVisible(true);
+    SetNumTelefonoCentrale->setVisible(true);
+    collegamento::Collegamento().ImpostaModemSerialePresente(true);
+    AggiornaMenuModem();
+    AbilitaFunzioniVer11();
+    OperazioneModemInCorso_ = 0;
+}
+
+void TMainFrm::closeEvent(QCloseEvent* event) {
+    // Closed once already (the program is ending): the rows are gone and the settings written.
+    if (chiusa_) {
+        event->accept();
+        return;
+    }
+    bool puoChiudere = true;
+    FormCloseQuery(puoChiudere);
+    if (!puoChiudere) {
+        event->ignore();
+        return;
+    }
+    chiusa_ = true;
+    event->accept();
+    emit Chiusa();
+}
+
+void TMainFrm::FormCloseQuery(bool& CanClose) {
+    CanClose = true;
+    hide();
+    AttendiElaborandoMessaggi(TempiChiusuraMainFrm.DopoNascosta);
+    // The options window saves the settings as its controls hold them, shown or not.
+    if (OpzioniFrm) OpzioniFrm->close();
+    DistruggiFrame();
+    AttendiElaborandoMessaggi(TempiChiusuraMainFrm.Finale);
+}
+
+void TMainFrm::AttendiElaborandoMessaggi(std::chrono::milliseconds Durata) {
+    if (Durata.count() <= 0) {
+        QCoreApplication::processEvents();
+        return;
+    }
+    QEventLoop attesa;
+    QTimer::singleShot(Durata, &attesa, &QEventLoop::quit);
+    attesa.exec();
+}
+
+// ---- Rows and the image mapping ----------------------------------------------------------------
+
+void TMainFrm::CreaFrame() {}
+
+void TMainFrm::DistruggiFrame() {}
+
+void TMainFrm::AggiornaFormDaConfig() {}
+
+void TMainFrm::AggiornaConfigDaForm() {}
+
+int TMainFrm::AltezzaRigaRadio() const {
+    return AltezzaDesignRigaRadio;
+}
+
+// ---- Translation --------------------------------------------------------------------------------
+
+void TMainFrm::TraduciForm() {
+    setWindowTitle("Centrale Vm415 (v. 1.11c)");
+
+    MiFile->setTitle(Testo("STRMAIN_FILE"));
+    MiLeggiFile->setText(Testo("STRMAIN_LEGGIFILE"));
+    MiSalvaApertoFile->setText(Testo("STRMAIN_SALVAFILEAPERTO"));
+    MiSalvaConNomeFile->setText(Testo("STRMAIN_SALVAFILENOME"));
+    StrSovrascrivere = GetMessaggio("STRMAIN_SOVRASCRIVERE");
+    MiStampaConfigurazione->setText(Testo("STRMAIN_STAMPACONF"));
+    MIAttivaConnessioneModem->setText(Testo("STRMAIN_ATTIVACOM"));
+    MIDisattivaConnessioneModem->setText(Testo("STRMAIN_DISATTIVACOM"));
+    MiRiceviCentrale->setText(Testo("STRMAIN_RICEVICENTRALE"));
+    MiInviaCentrale->setText(Testo("STRMAIN_INVIACENTRALE"));
+    MiCodaEventi->setText(Testo("STRMAIN_CODAEVENTI"));
+    MIImportaFile->setText(Testo("STRIMP_TITOLO"));
+    MiEsci->setText(Testo("STRGLOBAL_ESCI"));
+    const QString opzioni = Testo("STRMAIN_OPZIONI");
+    MiOpzioniM->setTitle(opzioni);
+    MiOpzioni->setText(opzioni);
+
+    const std::pair<QWidget*, const char*> schede[] = {
+        {SheetDatiInstallazione, "STRMAIN_DATIINSTALL"},
+        {SheetConfigurazioneCentrale, "STRMAIN_CONFCENTRALE"},
+        {SheetDescrizioneMessaggiCentrale, "STRMAIN_DESCRMSGCENTRALE"},
+        {SheetConfigurazioneInseritori, "STRMAIN_CONFINSERITORI"},
+        {SheetConfigurazioneBidirezionali, "STRMAIN_CFGBIDIREZIONALI"},
+        {SheetConfigurazioneZoneFilo, "STRMAIN_CONFZONEFILO"},
+        {SheetConfigurazioneZoneRadio, "STRMAIN_CONFZONERADIO"},
+        {SheetConfigurazioneModem, "STRMAIN_CONFMODEM"},
+        {SheetConfigurazioneSim, "STRMAIN_CONFSIM"},
+        {SheetConfigurazioneCid, "STRMAIN_CONFCID"},
+    };
+    for (const auto& [scheda, chiave] : schede)
+        PageControl->setTabText(PageControl->indexOf(scheda), Testo(chiave));
+
+    SetSensoriEsterniInclusi->setText(Testo("STRMAIN_SENSORIEXTINCL"));
+    SetSubSonicoPresente->setText(Testo("STRMAIN_SUBSONICOPRESENTE"));
+    SecondiSuoneriaPreallarmeLabel->setText(Testo("STRMAIN_SUONERIAPRESEC"));
+    SecondiTempoSuoneriaEsterniLabel->setText(Testo("STRMAIN_TEMPOSUONERIAESTERNISEC"));
+    NumTelCentraleLabel->setText(Testo("STRMAIN_NUMTELCENTRALE"));
+    SetInvioSmsCreditoConEiv->setText(Testo("STRMAIN_INVIOSMSCREDITOEIV"));
+    SetSimVoceEdit->SetCaption(GetMessaggio("STRMAIN_SIMTIPO"));
+    SetSimVoceEdit->SetItems({GetMessaggio("STRMAIN_SIMVOCE"), GetMessaggio("STRMAIN_SIMDATI")});
+    SetTestoLiberoSmsLabel->setText(Testo("STRMAIN_TESTOLIBEROSMS"));
+
+    StrConfInvio = GetMessaggio("STRGLOBAL_CONFINVIO");
+    StrConnessioneOk = GetMessaggio("STRMAIN_CONNESSIONEOK");
+    StrConnessioneNo = GetMessaggio("STRMAIN_CONNESSIONENO");
+    StrCopiaPrec = GetMessaggio("STRMAIN_COPIA_PREC");
+    StrCodaNoFileCfg = GetMessaggio("STRMAIN_CODA_NOFILECFG");
+    StrCodaFileCfgOk = GetMessaggio("STRMAIN_CODA_FILECFGOK");
+    StrCfgVuota = GetMessaggio("STRMAIN_CFGVUOTA");
+}
+
+// ---- Controls by name ---------------------------------------------------------------------------
+
+QWidget* TMainFrm::Controllo(std::string_view Nome) const {
+    return findChild<QWidget*>(QString::fromLatin1(Nome.data(), qsizetype(Nome.size())));
+}
+
+QAction* TMainFrm::Voce(std::string_view Nome) const {
+    return findChild<QAction*>(QString::fromLatin1(Nome.data(), qsizetype(Nome.size())));
+}
+
+void TMainFrm::ImpostaVisibile(std::string_view NomeControllo, bool Visibile) {
+    platform::IUiThread* ui = platform::UiThread();
+    if (ui && !ui->IsUiThread()) {
+        ui->RunAndWait([&] { ImpostaVisibile(NomeControllo, Visibile); });
+        return;
+    }
+    if (QWidget* w = Controllo(NomeControllo))
+        w->setVisible(Visibile);
+    else if (QAction* a = Voce(NomeControllo))
+        a->setVisible(Visibile);
+    else
+        qWarning("TMainFrm: no control named %.*s", int(NomeControllo.size()), NomeControllo.data());
+}
+
+void TMainFrm::ImpostaAbilitato(std::string_view NomeControllo, bool Abilitato) {
+    platform::IUiThread* ui = platform::UiThread();
+    if (ui && !ui->IsUiThread()) {
+        ui->RunAndWait([&] { ImpostaAbilitato(NomeControllo, Abilitato); });
+        return;
+    }
+    if (QWidget* w = Controllo(NomeControllo))
+        w->setEnabled(Abilitato);
+    else if (QAction* a = Voce(NomeControllo))
+        a->setEnabled(Abilitato);
+    else
+        qWarning("TMainFrm: no control named %.*s", int(NomeControllo.size()), NomeControllo.data());
+}
+
+// ---- Radio-zone paging --------------------------------------------------------------------------
+
+int TMainFrm::CalcolaZoneRadioPerPagina(int AltezzaScrollBox, int AltezzaRiga) {
+    const int divisore = std::max(AltezzaRiga + 1, 1);
+    return std::clamp((AltezzaScrollBox - 50) / divisore, 1, MaxZoneRadioPerPagina);
+}
+
+int TMainFrm::UltimaPaginaRadio(int ZonePerPagina) {
+    const int z = std::clamp(ZonePerPagina, 1, MaxZoneRadioPerPagina);
+    return NumZoneRadio / z - (NumZoneRadio % z == 0 ? 1 : 0);
+}
+
+bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ScrollBoxSensoriRadio->viewport() && event->type() == QEvent::Resize && resizeRadioAttivo_)
+        ScrollBoxSensoriRadioResize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMainFrm::ScrollBoxSensoriRadioResize() {
+    AggiornaConfigDaForm();
+    ZoneRadioPerPagina_ =
+        CalcolaZoneRadioPerPagina(ScrollBoxSensoriRadio->viewport()->height(), AltezzaRigaRadio());
+    SelezPaginaRadio->SetMax(UltimaPaginaRadio(ZoneRadioPerPagina_));
+    SelezPaginaRadio->SetPosition(0);
+    PaginaRadio_ = 0;
+    AggiornaFormDaConfig();
+}
+
+// ---- Menu ---------------------------------------------------------------------------------------
+
+void TMainFrm::AggiornaMenuModem() {
+    const bool modem = collegamento::Collegamento().TipoConnessione() != collegamento::TipoCavo;
+    MIAttivaConnessioneModem->setVisible(modem);
+    MIDisattivaConnessioneModem->setVisible(modem);
+    MISepConnessioneModem->setVisible(modem);
+}
+
+void TMainFrm::MiEsciClick() {
+    close();
+}
+
+void TMainFrm::MiLeggiFileClick() {}
+void TMainFrm::MiSalvaApertoFileClick() {}
+void TMainFrm::MiSalvaConNomeFileClick() {}
+void TMainFrm::MiSalvaFileKitClick() {}
+void TMainFrm::MiStampaConfigurazioneClick() {}
+void TMainFrm::MIImportaFileClick() {}
+void TMainFrm::MIAttivaConnessioneModemClick() {}
+void TMainFrm::MIDisattivaConnessioneModemClick() {}
+void TMainFrm::MiRiceviCentraleClick() {}
+void TMainFrm::MiInviaCentraleClick() {}
+void TMainFrm::MiCodaEventiClick() {}
+void TMainFrm::MiOpzioniClick() {}

@@ -1,0 +1,216 @@
+#pragma once
+// The main window: the ten pages of the configuration, the File and Options menus, and the life
+// of the program from the window's creation to its closing.
+#include "config/GlobalsVar.h"
+
+#include <QMainWindow>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QScrollArea;
+class QTabWidget;
+class TImmagine;
+
+namespace platform::gui {
+class TMaskEdit;
+class TRadioGroup;
+class TSpinEdit;
+class TUpDown;
+} // namespace platform::gui
+
+// The two fixed pauses of the closing: after the window is hidden and at the very end, so that
+// whatever the closing set going (the options window's UDP restart, the link's port) can settle.
+// Tests shorten them.
+struct TTempiChiusura {
+    std::chrono::milliseconds DopoNascosta{500};
+    std::chrono::milliseconds Finale{1000};
+};
+extern TTempiChiusura TempiChiusuraMainFrm;
+
+class TMainFrm : public QMainWindow, public IControlliMainFrm {
+    Q_OBJECT
+  public:
+    explicit TMainFrm(QWidget* parent = nullptr);
+    ~TMainFrm() override;
+
+    // ---- IControlliMainFrm: the controls by their names, from any thread.
+    void ImpostaVisibile(std::string_view NomeControllo, bool Visibile) override;
+    void ImpostaAbilitato(std::string_view NomeControllo, bool Abilitato) override;
+
+    // Translates the window's texts into the language of the program settings.
+    void TraduciForm();
+    // The image into the controls, and the controls into the image.
+    void AggiornaFormDaConfig();
+    void AggiornaConfigDaForm();
+
+    // Radio rows per page for a scroll box of that client height and rows of that client height:
+    // (height - 50) div (row height + 1), held to 1..10.
+    static int CalcolaZoneRadioPerPagina(int AltezzaScrollBox, int AltezzaRiga);
+    // The last page of the 60 radio zones, from 0: pages = 60 / rows per page, rounded up.
+    static int UltimaPaginaRadio(int ZonePerPagina);
+
+    int ZoneRadioPerPagina() const { return ZoneRadioPerPagina_; }
+    int PaginaRadio() const { return PaginaRadio_; }
+    std::uint8_t OperazioneModemInCorso() const { return OperazioneModemInCorso_; }
+
+    // Translated texts kept for the dialogs (Windows-1252).
+    std::string StrSovrascrivere, StrConfInvio, StrConnessioneOk, StrConnessioneNo, StrCopiaPrec,
+        StrCodaNoFileCfg, StrCodaFileCfgOk, StrCfgVuota;
+
+    // ---- Menu
+    QMenuBar* MainMenu1;
+    QMenu* MiFile;
+    QAction* MiLeggiFile;
+    QAction* MiSalvaApertoFile;
+    QAction* MiSalvaConNomeFile;
+    QAction* MiSalvaFileKit;
+    QAction* MiStampaConfigurazione;
+    QAction* MIImportaFile;
+    QAction* MIAttivaConnessioneModem;
+    QAction* MIDisattivaConnessioneModem;
+    QAction* MISepConnessioneModem;
+    QAction* MiRiceviCentrale;
+    QAction* MiInviaCentrale;
+    QAction* MiCodaEventi;
+    QAction* MiEsci;
+    QMenu* MiOpzioniM;
+    QAction* MiOpzioni;
+
+    // ---- Pages, in order
+    QTabWidget* PageControl;
+    QWidget* SheetDatiInstallazione;
+    QWidget* SheetConfigurazioneCentrale;
+    QWidget* SheetDescrizioneMessaggiCentrale;
+    QWidget* SheetConfigurazioneInseritori;
+    QWidget* SheetConfigurazioneBidirezionali;
+    QWidget* SheetConfigurazioneZoneFilo;
+    QWidget* SheetConfigurazioneZoneRadio;
+    QWidget* SheetConfigurazioneModem;
+    QWidget* SheetConfigurazioneSim;
+    QWidget* SheetConfigurazioneCid;
+
+    QScrollArea* ScrollBoxDati;
+    QScrollArea* ScrollBoxCentrale;
+    QScrollArea* ScrollBoxMessaggi;
+    QScrollArea* ScrollBoxInseritori;
+    QScrollArea* ScrollBoxBidirezionali;
+    QScrollArea* ScrollBoxSensoriFilo;
+    QScrollArea* ScrollBoxSensoriRadio;
+    QScrollArea* ScrollBoxModem;
+    QScrollArea* ScrollBoxSim;
+    QScrollArea* ScrollBoxContactId;
+
+    QFrame* PanelInst;
+    QFrame* PanelCentrale;
+    QFrame* PanelMessaggi;
+    QFrame* PanelInseritori;
+    QFrame* PanelBidirezionali;
+    QFrame* PanelFilo;
+    QFrame* PanelOnBoard;
+    QFrame* PanelRadio;
+    QFrame* PanelCfgModem;
+    QFrame* PanelSim;
+    QFrame* PanelCid;
+    QFrame* PanelContactId;
+    QFrame* PanelGprsGen;
+    QFrame* PanelGprs1;
+    QFrame* PanelGprs2;
+
+    // ---- First page
+    TImmagine* ImmagineLogo;
+
+    // ---- Panel options page
+    QCheckBox* SetSensoriEsterniInclusi;
+    QCheckBox* SetSubSonicoPresente;
+    QLabel* SecondiSuoneriaPreallarmeLabel;
+    platform::gui::TSpinEdit* SetTempoPreallarmeSec;
+    QLabel* SecondiTempoSuoneriaEsterniLabel;
+    platform::gui::TSpinEdit* SetTempoSuoneriaEsterniSec;
+    QLabel* SecondiTempoSuoneriaLabel;
+    platform::gui::TSpinEdit* SetTempoSuoneriaSec;
+    QCheckBox* SetSuoneriaSettoreF1;
+    QCheckBox* SetSuoneriaSettoreF2;
+    QCheckBox* SetSuoneriaSettoreF3;
+    QCheckBox* SetSuoneriaSettoreF4;
+    QCheckBox* SetAbilitazioneAvvisiSettoreF1;
+    QCheckBox* SetAbilitazioneAvvisiSettoreF2;
+    QCheckBox* SetAbilitazioneAvvisiSettoreF3;
+    QCheckBox* SetAbilitazioneAvvisiSettoreF4;
+
+    // ---- Radio zones page
+    platform::gui::TUpDown* SelezPaginaRadio;
+
+    // ---- Telephone page
+    QLabel* NumTelCentraleLabel;
+    platform::gui::TMaskEdit* SetNumTelefonoCentrale;
+
+    // ---- SIM page
+    platform::gui::TRadioGroup* SetSimVoceEdit;
+    QCheckBox* SetInvioSmsCreditoConEiv;
+    QLabel* SetTestoLiberoSmsLabel;
+    platform::gui::TMaskEdit* SetTestoFissoSms;
+
+  signals:
+    // The window has closed: the program ends.
+    void Chiusa();
+
+  public slots:
+    void MiLeggiFileClick();
+    void MiSalvaApertoFileClick();
+    void MiSalvaConNomeFileClick();
+    void MiSalvaFileKitClick();
+    void MiStampaConfigurazioneClick();
+    void MIImportaFileClick();
+    void MIAttivaConnessioneModemClick();
+    void MIDisattivaConnessioneModemClick();
+    void MiRiceviCentraleClick();
+    void MiInviaCentraleClick();
+    void MiCodaEventiClick();
+    void MiEsciClick();
+    void MiOpzioniClick();
+    void ScrollBoxSensoriRadioResize();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void CreaMenu();
+    void CreaPagine();
+    void CreaControlli();
+
+    void FormCreate();
+    void FormShow();
+    void FormCloseQuery(bool& CanClose);
+
+    // The run-time rows of the five row pages.
+    void CreaFrame();
+    void DistruggiFrame();
+
+    // Shows the modem connect and disconnect entries only for a modem link.
+    void AggiornaMenuModem();
+    // The client height of the first radio row: the design height until the rows exist.
+    int AltezzaRigaRadio() const;
+    // Pauses the closing while the program goes on processing its messages.
+    static void AttendiElaborandoMessaggi(std::chrono::milliseconds Durata);
+
+    QWidget* Controllo(std::string_view Nome) const;
+    QAction* Voce(std::string_view Nome) const;
+
+    int ZoneRadioPerPagina_ = 1;
+    int PaginaRadio_ = 0;
+    std::uint8_t OperazioneModemInCorso_ = 0;
+    bool resizeRadioAttivo_ = false;
+    bool chiusa_ = false;
+};
+
+extern TMainFrm* MainFrm;
