@@ -53,6 +53,22 @@ speed_t StandardSpeed(unsigned baud) {
     }
 }
 
+std::string ModeName(SimModem::Mode mode, const std::string& dialled) {
+    switch (mode) {
+    case SimModem::Mode::OnHook:
+        return "on hook";
+    case SimModem::Mode::Dialling:
+        return "dialling \"" + dialled + "\"";
+    case SimModem::Mode::Answering:
+        return "answering";
+    case SimModem::Mode::Online:
+        return "on line";
+    case SimModem::Mode::OnlineCommand:
+        return "command mode, call held";
+    }
+    return "?";
+}
+
 void CloseFd(int& fd) {
     if (fd >= 0) ::close(fd);
     fd = -1;
@@ -62,16 +78,22 @@ void CloseFd(int& fd) {
 
 SimServer::SimServer(SimPanel& panel, ServerOptions options) : panel_(panel), options_(options) {
     wake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    dtrWake_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
 }
 
 SimServer::~SimServer() {
     CloseFd(line_);
     CloseFd(heldSlave_);
     CloseFd(wake_);
+    CloseFd(dtrWake_);
 }
 
 void SimServer::Note(const std::string& text) {
     if (log_) log_(SimPanel::LogLevel::Note, text);
+}
+
+void SimServer::Trace(const std::string& text) {
+    if (log_) log_(SimPanel::LogLevel::Trace, text);
 }
 
 bool SimServer::OpenPty(std::string& error) {
@@ -154,6 +176,16 @@ void SimServer::Stop() {
     const std::uint64_t one = 1;
     // An eventfd write fails only when the counter would overflow, and then a stop is pending anyway.
     if (wake_ >= 0 && ::write(wake_, &one, sizeof one) < 0) return;
+}
+
+void SimServer::SetDtr(bool on) {
+    {
+        std::lock_guard<std::mutex> lock(dtrMutex_);
+        dtrChanges_.push_back(on);
+    }
+    const std::uint64_t one = 1;
+    // As for Stop: a failed write means a wake-up is already pending.
+    if (dtrWake_ >= 0 && ::write(dtrWake_, &one, sizeof one) < 0) return;
 }
 
 bool SimServer::StopRequested(int stopFd, int timeoutMs) {
@@ -243,6 +275,22 @@ SimServer::Outcome SimServer::Respond(const Frame& request, std::string& error, 
     return o;
 }
 
+SimServer::Outcome SimServer::SendBytes(const std::vector<std::uint8_t>& bytes, std::string& error,
+                                        int stopFd) {
+    if (bytes.empty()) return Outcome::Done;
+    return Send(bytes.data(), bytes.size(), error, stopFd);
+}
+
+SimServer::Outcome SimServer::ToPanel(FrameReceiver& receiver, std::uint8_t byte, std::string& error,
+                                      int stopFd) {
+    const std::size_t rejectedBefore = receiver.Rejected();
+    auto frame = receiver.Feed(byte, FrameReceiver::Clock::now());
+    if (receiver.Rejected() != rejectedBefore) ++framesRejected_;
+    if (!frame) return Outcome::Done;
+    ++framesReceived_;
+    return Respond(*frame, error, stopFd);
+}
+
 bool SimServer::Run(std::string& error, int stopFd) {
     using Clock = FrameReceiver::Clock;
     if (line_ < 0) {
@@ -250,22 +298,92 @@ bool SimServer::Run(std::string& error, int stopFd) {
         return false;
     }
     FrameReceiver receiver;
+    std::optional<SimModem> modem;
+    if (options_.Modem) {
+        if (const std::string why = CheckModemSettings(*options_.Modem); !why.empty()) {
+            error = "modem: " + why;
+            return false;
+        }
+        modem.emplace(*options_.Modem, Clock::now());
+    }
+    std::size_t links = 0;
+    SimModem::Mode mode = SimModem::Mode::OnHook;
+    SimModem::Output out;
+    // What the modem said and what it passed on, in that order; the reply to a request the panel
+    // got leaves after the modem's own bytes.
+    auto flush = [&]() {
+        Outcome o = SendBytes(out.ToLine, error, stopFd);
+        out.ToLine.clear();
+        if (modem->CurrentMode() != mode) {
+            mode = modem->CurrentMode();
+            Trace(std::string("modem: ") + ModeName(mode, modem->LastDialled()));
+        }
+        if (modem->LinksMade() != links) {
+            // Each link starts with a receiver that holds nothing of an earlier call.
+            links = modem->LinksMade();
+            receiver = FrameReceiver();
+            Trace("modem: handshake done, the panel is linked");
+        }
+        for (std::size_t i = 0; o == Outcome::Done && i < out.ToPanel.size(); ++i)
+            o = ToPanel(receiver, out.ToPanel[i], error, stopFd);
+        out.ToPanel.clear();
+        return o;
+    };
+
     std::uint8_t buffer[4096];
     for (;;) {
         int timeout = -1;
-        if (receiver.InFrame()) {
-            const auto left =
-                std::chrono::ceil<std::chrono::milliseconds>(receiver.Deadline() - Clock::now());
-            timeout = static_cast<int>(std::max<long long>(0, left.count()) + 1);
-        }
-        pollfd fds[3] = {{line_, POLLIN, 0}, {wake_, POLLIN, 0}, {stopFd, POLLIN, 0}};
-        const int r = ::poll(fds, stopFd >= 0 ? 3 : 2, timeout);
+        auto waitFor = [&](Clock::time_point when) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(when - Clock::now());
+            const int ms = static_cast<int>(std::max<long long>(0, left.count()) + 1);
+            timeout = timeout < 0 ? ms : std::min(timeout, ms);
+        };
+        if (receiver.InFrame()) waitFor(receiver.Deadline());
+        if (modem)
+            if (const auto due = modem->NextDeadline()) waitFor(*due);
+        // Absent descriptors are -1, which poll passes over.
+        pollfd fds[5] = {{line_, POLLIN, 0},
+                         {wake_, POLLIN, 0},
+                         {stopFd, POLLIN, 0},
+                         {modem ? dtrWake_ : -1, POLLIN, 0},
+                         {modem ? options_.DtrPulseFd : -1, POLLIN, 0}};
+        const int r = ::poll(fds, 5, timeout);
         if (r < 0) {
             if (errno == EINTR) continue;
             error = Errno("poll");
             return false;
         }
-        if ((fds[1].revents & POLLIN) || (stopFd >= 0 && (fds[2].revents & POLLIN))) return true;
+        if ((fds[1].revents & POLLIN) || (fds[2].revents & POLLIN)) return true;
+
+        if (modem && ((fds[3].revents & POLLIN) || (fds[4].revents & POLLIN))) {
+            std::vector<bool> changes;
+            if (fds[3].revents & POLLIN) {
+                std::uint64_t count;
+                if (::read(dtrWake_, &count, sizeof count) < 0 && errno != EAGAIN) {
+                    error = Errno("reading the DTR hook");
+                    return false;
+                }
+                std::lock_guard<std::mutex> lock(dtrMutex_);
+                changes.swap(dtrChanges_);
+            }
+            if (fds[4].revents & POLLIN) {
+                // Large enough for a signalfd record, which cannot be read in smaller pieces.
+                std::uint8_t record[256];
+                if (::read(options_.DtrPulseFd, record, sizeof record) < 0 && errno != EAGAIN &&
+                    errno != EINTR) {
+                    error = Errno("reading the DTR pulse descriptor");
+                    return false;
+                }
+                changes.insert(changes.end(), {false, true});
+            }
+            for (const bool on : changes) {
+                Trace(std::string("modem: DTR ") + (on ? "raised" : "dropped"));
+                modem->SetDtr(on, Clock::now(), out);
+                const Outcome o = flush();
+                if (o == Outcome::Stopped) return true;
+                if (o == Outcome::Failed) return false;
+            }
+        }
 
         if (fds[0].revents & POLLIN) {
             const ssize_t n = ::read(line_, buffer, sizeof buffer);
@@ -275,18 +393,25 @@ bool SimServer::Run(std::string& error, int stopFd) {
                 return false;
             }
             for (ssize_t i = 0; i < n; ++i) {
-                const std::size_t rejectedBefore = receiver.Rejected();
-                auto frame = receiver.Feed(buffer[i], Clock::now());
-                if (receiver.Rejected() != rejectedBefore) ++framesRejected_;
-                if (!frame) continue;
-                ++framesReceived_;
-                const Outcome o = Respond(*frame, error, stopFd);
+                Outcome o;
+                if (modem) {
+                    modem->FromLine(buffer[i], Clock::now(), out);
+                    o = flush();
+                } else {
+                    o = ToPanel(receiver, buffer[i], error, stopFd);
+                }
                 if (o == Outcome::Stopped) return true;
                 if (o == Outcome::Failed) return false;
             }
         } else if (fds[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
             error = path_ + ": the line hung up";
             return false;
+        }
+        if (modem) {
+            modem->Tick(Clock::now(), out);
+            const Outcome o = flush();
+            if (o == Outcome::Stopped) return true;
+            if (o == Outcome::Failed) return false;
         }
         const std::size_t rejectedBefore = receiver.Rejected();
         receiver.Tick(Clock::now());

@@ -2,11 +2,13 @@
 #include "platform/fs/SafeFile.h"
 #include "tools/sim/SimClock.h"
 #include "tools/sim/SimFaults.h"
+#include "tools/sim/SimModem.h"
 #include "tools/sim/SimPanel.h"
 #include "tools/sim/SimQueue.h"
 #include "tools/sim/SimServer.h"
 
 #include <charconv>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -57,6 +59,32 @@ Faults:
   --wrong-command         answer every request with another command code
   --wrong-length          answer every request with one data byte too many
 
+Modem (the panel is reached by a call through a Hayes modem):
+  --modem                 put a modem between the line and the panel; it starts
+                          in command mode with echo off and numeric results
+                          (E0 V0 X4 &D2). After CONNECT ("1") an answering panel
+                          sends "U" and answers the caller's "U" with "*****";
+                          a calling panel (see --modem-ring-every-s) sends "U"
+                          every 0.1 s until it gets "*". Then frames flow.
+  --modem-connect-delay-ms N
+                          time from ATD or ATA to the call's result (default
+                          1000)
+  --modem-fail busy|nocarrier
+                          every dialled call fails: BUSY ("7"; "3" below X3,
+                          as after AT&D2X0) or NO CARRIER ("3")
+  --modem-ring-every-s N  the panel calls: RING ("2") N seconds after the modem
+                          went on hook or answered a command line, and every N
+                          seconds until ATA answers (N may have decimals)
+  --modem-guard-ms N      silence wanted before and after "+++" (default 1000;
+                          0 escapes on three "+" in a row); ATS12 changes it
+  --gsm-creg N            registration state in "+CREG: 0,N" (default 1 = home;
+                          5 = roaming; 0, 2, 3, 4 = not registered)
+  --gsm-operator NAME     operator name in "+COPS: 0,0,"NAME"" (default
+                          "VM415 SIM")
+  --gsm-csq N             signal level in "+CSQ: N,99", 0..31 or 99 (default 20)
+  --gsm-ber N             bit error rate in "+CSQ", 0..7 or 99 (default 99)
+  A pseudo-terminal has no DTR line: SIGUSR1 stands for a DTR drop and raise.
+
 Other:
   --verbose               log every request and reply on standard error
   --quiet                 do not log why requests went unanswered
@@ -73,6 +101,9 @@ struct Options {
     std::optional<double> Clock;
     int Model = SimPanel::DefaultModel, Version = SimPanel::DefaultVersion, Programming = 1;
     FaultSettings Faults;
+    ModemSettings Modem;
+    bool ModemOn = false;
+    std::optional<std::string> ModemOption; // the first modem option seen, for the check below
     bool Verbose = false, Quiet = false, Help = false;
 };
 
@@ -149,6 +180,50 @@ Options ParseOptions(int argc, char** argv) {
          [&](auto& n, auto& v) { o.Faults.Seed = std::uint64_t(ParseInteger(n, v, 0, INT64_MAX)); }},
         {"--wrong-command", false, [&](auto&, auto&) { o.Faults.WrongCommand = true; }},
         {"--wrong-length", false, [&](auto&, auto&) { o.Faults.WrongLength = true; }},
+        {"--modem", false, [&](auto&, auto&) { o.ModemOn = true; }},
+        {"--modem-connect-delay-ms", true,
+         [&](auto& n, auto& v) {
+             o.Modem.ConnectDelay = std::chrono::milliseconds(ParseInteger(n, v, 0, 600'000));
+         }},
+        {"--modem-fail", true,
+         [&](auto& n, auto& v) {
+             if (v == "busy")
+                 o.Modem.Failure = CallFailure::Busy;
+             else if (v == "nocarrier")
+                 o.Modem.Failure = CallFailure::NoCarrier;
+             else
+                 Fail(2, n + " wants busy or nocarrier, not '" + v + "'");
+         }},
+        {"--modem-ring-every-s", true,
+         [&](auto& n, auto& v) {
+             char* end = nullptr;
+             const double seconds = std::strtod(v.c_str(), &end);
+             if (v.empty() || *end != '\0' || !(seconds >= 0.01 && seconds <= 3600))
+                 Fail(2, n + " wants a number of seconds from 0.01 to 3600, not '" + v + "'");
+             o.Modem.RingEvery = std::chrono::milliseconds(std::llround(seconds * 1000));
+         }},
+        {"--modem-guard-ms", true,
+         [&](auto& n, auto& v) {
+             o.Modem.GuardTime = std::chrono::milliseconds(ParseInteger(n, v, 0, 5100));
+         }},
+        {"--gsm-creg", true, [&](auto& n, auto& v) { o.Modem.Registration = int(ParseInteger(n, v, 0, 5)); }},
+        {"--gsm-operator", true,
+         [&](auto& n, auto& v) {
+             ModemSettings check;
+             check.Operator = v;
+             if (const std::string why = CheckModemSettings(check); !why.empty()) Fail(2, n + ": " + why);
+             o.Modem.Operator = v;
+         }},
+        {"--gsm-csq", true,
+         [&](auto& n, auto& v) {
+             o.Modem.Rssi = int(ParseInteger(n, v, 0, 99));
+             if (o.Modem.Rssi > 31 && o.Modem.Rssi != 99) Fail(2, n + " wants 0..31 or 99, not '" + v + "'");
+         }},
+        {"--gsm-ber", true,
+         [&](auto& n, auto& v) {
+             o.Modem.Ber = int(ParseInteger(n, v, 0, 99));
+             if (o.Modem.Ber > 7 && o.Modem.Ber != 99) Fail(2, n + " wants 0..7 or 99, not '" + v + "'");
+         }},
         {"--verbose", false, [&](auto&, auto&) { o.Verbose = true; }},
         {"--quiet", false, [&](auto&, auto&) { o.Quiet = true; }},
     };
@@ -171,7 +246,10 @@ Options ParseOptions(int argc, char** argv) {
             value = argv[++i];
         }
         spec->Set(arg, value.value_or(""));
+        if ((arg.rfind("--modem-", 0) == 0 || arg.rfind("--gsm-", 0) == 0) && !o.ModemOption)
+            o.ModemOption = arg;
     }
+    if (o.ModemOption && !o.ModemOn) Fail(2, *o.ModemOption + " needs --modem");
     if (o.QueueStart >= o.QueueSize)
         Fail(2, "--queue-start must be below --queue-size (" + std::to_string(o.QueueSize) + ")");
     return o;
@@ -216,7 +294,19 @@ int main(int argc, char** argv) {
     const int signals = signalfd(-1, &stopSignals, SFD_CLOEXEC);
     if (signals < 0) Fail(1, std::string("signalfd: ") + std::strerror(errno));
 
-    SimServer server(panel, ServerOptions{o.Baud});
+    ServerOptions serverOptions{o.Baud};
+    int dtrSignal = -1;
+    if (o.ModemOn) {
+        serverOptions.Modem = o.Modem;
+        sigset_t dtr;
+        sigemptyset(&dtr);
+        sigaddset(&dtr, SIGUSR1);
+        sigprocmask(SIG_BLOCK, &dtr, nullptr);
+        dtrSignal = signalfd(-1, &dtr, SFD_CLOEXEC | SFD_NONBLOCK);
+        if (dtrSignal < 0) Fail(1, std::string("signalfd: ") + std::strerror(errno));
+        serverOptions.DtrPulseFd = dtrSignal;
+    }
+    SimServer server(panel, serverOptions);
     server.SetLog(log);
     if (!(o.Device ? server.OpenDevice(*o.Device, error) : server.OpenPty(error))) Fail(1, error);
 
@@ -245,5 +335,6 @@ int main(int argc, char** argv) {
         }
     }
     ::close(signals);
+    if (dtrSignal >= 0) ::close(dtrSignal);
     return status;
 }
