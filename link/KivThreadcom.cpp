@@ -1,0 +1,318 @@
+#include "link/KivThreadcom.h"
+
+#include <algorithm>
+
+namespace {
+bool SuThreadUi() {
+    platform::IUiThread* ui = platform::UiThread();
+    return ui != nullptr && ui->IsUiThread();
+}
+} // namespace
+
+// Holds the busy mark for one scope; the mark goes on every way out, an exception included.
+class TKivThreadCom::Turno {
+  public:
+    explicit Turno(TKivThreadCom& t) : t_(t), preso_(t.Prendi()) {}
+    ~Turno() {
+        if (preso_) t_.Rilascia();
+    }
+    Turno(const Turno&) = delete;
+    Turno& operator=(const Turno&) = delete;
+    bool Preso() const { return preso_; }
+
+  private:
+    TKivThreadCom& t_;
+    bool preso_;
+};
+
+TKivThreadCom::TKivThreadCom(TKivCanale& Canale, TKivComunic& Comunic, TKivModem& Modem,
+                             platform::MonotonicClock Orologio)
+    : platform::TThread(true), Canale_(Canale), Comunic_(Comunic), Modem_(Modem), Orologio_(Orologio) {
+    SetPriority(platform::TThreadPriority::tpIdle);
+}
+
+TKivThreadCom::~TKivThreadCom() {
+    Ferma();
+    if (!Finished()) WaitFor();
+}
+
+void TKivThreadCom::Ferma() {
+    Termina.store(true);
+    Terminate();
+    Modem_.Arresta();
+    Sveglia();
+}
+
+void TKivThreadCom::Sveglia() {
+    {
+        std::lock_guard lock(sonnoM_);
+        ++sveglie_;
+    }
+    sonnoCv_.notify_all();
+}
+
+void TKivThreadCom::Dormi(platform::Duration d) {
+    std::unique_lock lock(sonnoM_);
+    const std::uint64_t prima = sveglie_;
+    sonnoCv_.wait_for(lock, d, [&] { return sveglie_ != prima; });
+}
+
+void TKivThreadCom::Execute() {
+    Pausa.store(false);
+    while (!Termina.load() && !Terminated()) {
+        if (!Pausa.load() && Canale_.ConfigSalvata().TipoConnessione == TipoModem) Modem_.GestioneModem();
+        Dormi(IntervalloModem);
+    }
+}
+
+// ---- Busy mark ---------------------------------------------------------------------------------
+
+bool TKivThreadCom::Prendi() {
+    std::lock_guard lock(occM_);
+    if (occupato_) return false;
+    occupato_ = true;
+    annulla_ = false;
+    occupante_ = std::this_thread::get_id();
+    return true;
+}
+
+void TKivThreadCom::Rilascia() {
+    {
+        std::lock_guard lock(occM_);
+        occupato_ = false;
+        annulla_ = false;
+        occupante_ = {};
+    }
+    occCv_.notify_all();
+}
+
+bool TKivThreadCom::Occupato() const {
+    std::lock_guard lock(occM_);
+    return occupato_;
+}
+
+bool TKivThreadCom::Annullato() const {
+    std::lock_guard lock(occM_);
+    return annulla_;
+}
+
+void TKivThreadCom::AzzeraOccupato() {
+    {
+        std::lock_guard lock(occM_);
+        if (!occupato_) return;
+        annulla_ = true;
+        // Called from inside the exchange's own pass (a message processed by its wait): it ends
+        // with 4 when control returns to it.
+        if (occupante_ == std::this_thread::get_id()) return;
+    }
+    Canale_.Sveglia();
+    Sveglia();
+    // Another thread's exchange notices the abort within one pass; wait for it so that the link
+    // is free when the caller goes on. It is never taken away from under it.
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    const bool ui = SuThreadUi();
+    std::unique_lock lock(occM_);
+    while (occupato_ && std::chrono::steady_clock::now() < limite) {
+        if (ui) {
+            lock.unlock();
+            platform::ProcessMessagesIfUiThread();
+            lock.lock();
+            occCv_.wait_for(lock, std::chrono::milliseconds(2), [&] { return !occupato_; });
+        } else {
+            occCv_.wait_until(lock, limite, [&] { return !occupato_; });
+        }
+    }
+}
+
+// ---- Sending -----------------------------------------------------------------------------------
+
+std::uint8_t TKivThreadCom::InviaByteDle(std::uint8_t B) {
+    std::uint8_t quota = B;
+    if (RichiedeDle(B)) {
+        Canale_.InviaByte(DLE);
+        quota = static_cast<std::uint8_t>(quota + DLE);
+    }
+    Canale_.InviaByte(B);
+    return quota;
+}
+
+bool TKivThreadCom::InviaFrame(const TFrameComunic& Frame) {
+    TFrameSeriale s;
+    if (!CodificaFrameSeriale(Frame, s)) return false;
+    for (std::size_t i = 0; i < s.Pausa; ++i)
+        Canale_.InviaByte(s.Byte[i]);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    for (std::size_t i = s.Pausa; i < s.Lunghezza; ++i)
+        Canale_.InviaByte(s.Byte[i]);
+    ultimoInvio_.store(std::chrono::steady_clock::now());
+    inviati_.fetch_add(1);
+    return true;
+}
+
+bool TKivThreadCom::InviaFrameCorrente() {
+    if (!InviaFrame(FrameCorrente)) return false;
+    ScadenzaRisposta = Orologio_() + std::chrono::milliseconds(100) * std::max(0, Canale_.TimeoutComandDec());
+    return true;
+}
+
+// ---- Exchange ----------------------------------------------------------------------------------
+
+std::uint8_t TKivThreadCom::ControllaRisposta() {
+    auto fallito = [&] {
+        EsitoComando.store(4);
+        Tentativi = 1;
+        FrameCorrente.Comando = 0;
+        return std::uint8_t(4);
+    };
+    if (FrameCorrente.Comando == 0) {
+        Tentativi = 1;
+        return 0;
+    }
+    TFrameComunic& arrivato = Comunic_.UltimoFrame;
+    if (arrivato.Comando != 0) {
+        if (arrivato.Comando == FrameCorrente.Comando &&
+            arrivato.Lunghezza == FrameCorrente.LunghezzaRisposta) {
+            Canale_.ConsegnaRisposta(arrivato);
+            arrivato.Comando = 0;
+            FrameCorrente.Comando = 0;
+            EsitoComando.store(2);
+            return 2;
+        }
+        // Another command's or another length's frame: a failed attempt, resent at once.
+        arrivato.Comando = 0;
+        if (Tentativi >= Canale_.NumTentativi()) return fallito();
+        InviaFrameCorrente();
+        ++Tentativi;
+        return 1;
+    }
+    if (Orologio_() <= ScadenzaRisposta) return 1;
+    if (Tentativi >= Canale_.NumTentativi()) return fallito();
+    InviaFrameCorrente();
+    ++Tentativi;
+    return 1;
+}
+
+void TKivThreadCom::AttendiPasso(int BytePrecedente) {
+    if (BytePrecedente >= 0) return; // more bytes may be waiting: read on at once
+    if (SuThreadUi()) {
+        // Received bytes reach the ring through this very thread's messages.
+        platform::ProcessMessagesIfUiThread();
+        Canale_.AttendiRx(std::chrono::milliseconds(1));
+        return;
+    }
+    const platform::Instant ora = Orologio_();
+    platform::Duration attesa = ScadenzaRisposta - ora;
+    if (Comunic_.Stato != 0) attesa = std::min(attesa, Comunic_.ScadenzaFrame - ora);
+    attesa = std::min<platform::Duration>(attesa, PassoAttesa);
+    // Past a deadline the next pass decides; the nanoseconds until "later than" need no sleep.
+    if (attesa > platform::Duration::zero()) Canale_.AttendiRx(attesa);
+}
+
+std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
+    Modem_.UltimaAttivita.store(Orologio_());
+    EsitoComando.store(0);
+    FrameCorrente = Frame;
+    Canale_.SvuotaRx();
+    // The ring is empty now: this pass may abandon a frame cut off more than 5 s ago, before the
+    // reply's bytes could continue it.
+    Comunic_.RiceviByte(-1);
+    if (!InviaFrameCorrente()) {
+        // Too long for the serial length byte: the panel would only see garbage.
+        FrameCorrente.Comando = 0;
+        Tentativi = 1;
+        EsitoComando.store(4);
+        return 4;
+    }
+    Tentativi = 1;
+    for (;;) {
+        const int b = Canale_.LeggiByteRx();
+        Comunic_.RiceviByte(b);
+        if (ControllaRisposta() != 1) break;
+        if (Annullato()) {
+            FrameCorrente.Comando = 0;
+            Tentativi = 1;
+            EsitoComando.store(4);
+            break;
+        }
+        AttendiPasso(b);
+    }
+    return EsitoComando.load();
+}
+
+std::uint8_t TKivThreadCom::EseguiComando(const TFrameComunic& Frame) {
+    Turno turno(*this);
+    if (!turno.Preso()) return 1;
+    return Scambia(Frame);
+}
+
+// ---- Connect and disconnect --------------------------------------------------------------------
+
+std::uint8_t TKivThreadCom::ApriCollegamento(const std::string& Numero, std::uint8_t LunghezzaRisposta) {
+    Turno turno(*this);
+    if (!turno.Preso()) return 1;
+    Interrompi.store(false);
+    const TConfigCom cfg = Canale_.ConfigSalvata();
+    TFrameComunic identifica;
+    InizializzaFrame(identifica, LunghezzaRisposta);
+    if (cfg.TipoConnessione != TipoModem) {
+        Canale_.SvuotaRx();
+        return Scambia(identifica) == 2 ? 2 : 4;
+    }
+
+    Modem_.AzzeraStato();
+    platform::ProcessMessagesIfUiThread();
+    Modem_.GestioneModem();
+    Modem_.GestioneModem();
+    Modem_.ImpostaChiamata(cfg.StrDial.Valore() + Numero);
+    const platform::Instant scadenza = Orologio_() + TempoCollegamentoModem;
+    const bool ui = SuThreadUi();
+    for (;;) {
+        Modem_.RichiestaChiamata.store(true);
+        // 100 ms between passes; on the UI thread the windows stay alive meanwhile.
+        for (int i = 0; i < 5 && !Interrompi.load() && !Annullato(); ++i) {
+            platform::ProcessMessagesIfUiThread();
+            Dormi(ui ? PassoAttesa : IntervalloModem / 5);
+        }
+        if (Modem_.ModemConnesso() || Orologio_() > scadenza || Interrompi.load() || Annullato() ||
+            Termina.load())
+            break;
+    }
+    Modem_.RichiestaChiamata.store(false);
+    if (!Modem_.ModemConnesso() || Interrompi.load() || Annullato()) return 4;
+    const std::uint8_t esito = Scambia(identifica);
+    return esito == 2 && !Interrompi.load() && Modem_.ModemConnesso() ? 2 : 4;
+}
+
+std::uint8_t TKivThreadCom::ChiudiCollegamento() {
+    Interrompi.store(true);
+    Sveglia();
+    Canale_.Sveglia();
+    bool mio;
+    {
+        std::lock_guard lock(occM_);
+        mio = occupato_ && occupante_ == std::this_thread::get_id();
+    }
+    if (CollegamentoAttivo() && !mio) {
+        // A running exchange is waited for, not cut short.
+        const platform::Instant scadenza = Orologio_() + TempoChiusura;
+        const bool ui = SuThreadUi();
+        std::unique_lock lock(occM_);
+        while (occupato_ && Orologio_() <= scadenza) {
+            if (ui) {
+                lock.unlock();
+                platform::ProcessMessagesIfUiThread();
+                lock.lock();
+            }
+            occCv_.wait_for(lock, PassoAttesa, [&] { return !occupato_; });
+        }
+    }
+    Canale_.CaricaConfig();
+    Modem_.RichiediSgancio();
+    Modem_.AzzeraStato();
+    AzzeraOccupato();
+    return 2;
+}
+
+bool TKivThreadCom::CollegamentoAttivo() const {
+    return Modem_.ModemConnesso() || Canale_.ConfigSalvata().TipoConnessione == TipoCavo;
+}

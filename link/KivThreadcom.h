@@ -1,0 +1,108 @@
+#pragma once
+// The link thread and the command exchange. As a thread it steps the modem state machine every
+// 100 ms while the connection type is modem; as an object it offers, to the callers' own threads,
+// the exchange of one command (send, wait for the matching reply, resend on time-out), the connect
+// and disconnect of a cable or modem link, and the connected test.
+//
+// Result codes: 0 no request pending, 1 busy, 2 success, 4 failure.
+//
+// One exchange or connect holds the link at a time (the busy mark). Waits never spin: the
+// exchange sleeps on the receive ring until a byte arrives or its deadline comes, and on the UI
+// thread it lets pending messages run between passes, since that is where received bytes arrive.
+#include "link/KivCanale.h"
+#include "link/KivComunic.h"
+#include "link/KivModem.h"
+#include "platform/clock/Clock.h"
+#include "platform/thread/Thread.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class TKivThreadCom : public platform::TThread {
+  public:
+    TKivThreadCom(TKivCanale& Canale, TKivComunic& Comunic, TKivModem& Modem,
+                  platform::MonotonicClock Orologio = &platform::SteadyNow);
+    // Stops the loop and waits for it.
+    ~TKivThreadCom() override;
+
+    static constexpr auto IntervalloModem = std::chrono::milliseconds(100);
+    static constexpr auto TempoCollegamentoModem = std::chrono::seconds(80);
+    static constexpr auto TempoChiusura = std::chrono::seconds(3);
+    // Longest sleep of a wait before it looks at its clock again (deadlines may be moved by an
+    // injected clock; a real deadline is met by the wait itself).
+    static constexpr auto PassoAttesa = std::chrono::milliseconds(20);
+
+    // Asks the loop to end and wakes it (the destructor waits for it).
+    void Ferma();
+
+    void ResetModem() { Modem_.AzzeraStato(); }
+    static bool RichiedeDle(std::uint8_t B) { return B == STX || B == ETX || B == DLE; }
+    std::uint8_t InviaByteDle(std::uint8_t B);
+    // False, and nothing sent, for a frame longer than the serial length byte can say.
+    bool InviaFrame(const TFrameComunic& Frame);
+    bool InviaFrameCorrente();
+    std::uint8_t ControllaRisposta();
+    // Recovers the link from an exchange or connect that holds it: the one running is ended with
+    // 4 (at once, or at its next pass when it runs below on this very thread), never overlapped.
+    void AzzeraOccupato();
+    std::uint8_t EseguiComando(const TFrameComunic& Frame);
+    std::uint8_t ApriCollegamento(const std::string& Numero, std::uint8_t LunghezzaRisposta);
+    std::uint8_t ChiudiCollegamento();
+    bool CollegamentoAttivo() const;
+    bool ModemPronto() const { return Modem_.ModemPronto(); }
+    bool Occupato() const;
+
+    std::atomic<bool> Interrompi{false};
+    std::atomic<bool> Termina{false};
+    std::atomic<bool> Pausa{false};
+
+    // The exchange in progress; touched only by the thread that holds the busy mark.
+    TFrameComunic FrameCorrente{};
+    int Tentativi = 0;
+    platform::Instant ScadenzaRisposta{};
+    std::atomic<std::uint8_t> EsitoComando{0};
+
+    // Frames sent so far (diagnostics and tests).
+    std::uint64_t FrameInviati() const { return inviati_.load(); }
+    // When the last byte of the last frame went out.
+    platform::Instant UltimoInvio() const { return ultimoInvio_.load(); }
+
+  protected:
+    void Execute() override;
+
+  private:
+    class Turno;
+    // Takes the busy mark; false when it is held.
+    bool Prendi();
+    void Rilascia();
+    bool Annullato() const;
+    // The exchange proper, with the busy mark held by the caller.
+    std::uint8_t Scambia(const TFrameComunic& Frame);
+    void AttendiPasso(int BytePrecedente);
+    // Sleeps up to `d` (real time), ended early by Ferma, Interrompi or an abort.
+    void Dormi(platform::Duration d);
+    void Sveglia();
+
+    TKivCanale& Canale_;
+    TKivComunic& Comunic_;
+    TKivModem& Modem_;
+    platform::MonotonicClock Orologio_;
+
+    mutable std::mutex occM_;
+    std::condition_variable occCv_;
+    bool occupato_ = false;
+    bool annulla_ = false;
+    std::thread::id occupante_{};
+
+    std::mutex sonnoM_;
+    std::condition_variable sonnoCv_;
+    std::uint64_t sveglie_ = 0;
+
+    std::atomic<std::uint64_t> inviati_{0};
+    std::atomic<platform::Instant> ultimoInvio_{platform::Instant{}};
+};

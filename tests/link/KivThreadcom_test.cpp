@@ -1,0 +1,368 @@
+// The command exchange, the connect and the disconnect against a scripted panel and modem on the
+// scripted line: attempts and time-outs, wrong and late replies, the busy mark and its recovery,
+// a partial frame left by an earlier exchange, and the modem connect with its 80 s wait.
+#include "link/KivCanaleFinto.h"
+#include "link/KivThreadcom.h"
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <thread>
+
+using namespace std::chrono_literals;
+using testing_support::AvanzaOrologio;
+using testing_support::CanaleFinto;
+using testing_support::OrologioFinto;
+
+namespace {
+
+std::vector<std::uint8_t> Codifica(const TFrameComunic& f) {
+    TFrameSeriale s;
+    EXPECT_TRUE(CodificaFrameSeriale(f, s));
+    return std::vector<std::uint8_t>(s.Byte.begin(), s.Byte.begin() + std::ptrdiff_t(s.Lunghezza));
+}
+
+TFrameComunic Richiesta(std::uint8_t comando, std::uint8_t lunghezzaRisposta) {
+    TFrameComunic f;
+    f.Comando = comando;
+    f.LunghezzaRisposta = lunghezzaRisposta;
+    return f;
+}
+
+TFrameComunic Identificazione() {
+    TFrameComunic f;
+    f.Comando = 1;
+    f.Lunghezza = 3;
+    f.Dati[0] = 164, f.Dati[1] = 11, f.Dati[2] = 1;
+    return f;
+}
+
+// The far end of the line: a modem while the link is down (when there is one) and the panel,
+// which sees each request frame and answers with whatever the test script returns.
+class LineaFinta {
+  public:
+    explicit LineaFinta(CanaleFinto& c, bool modem = false) : c_(c), modem_(modem) {
+        c_.AlByteInviato = [this](std::uint8_t b) { Byte(b); };
+    }
+    // Bytes to send back for the n-th request (from 1).
+    std::function<std::vector<std::uint8_t>(const TFrameComunic&, int)> Pannello;
+    std::atomic<bool> ModemRispondeAlDial{true};
+
+    int Richieste() const { return richieste_.load(); }
+    std::vector<platform::Instant> Istanti() {
+        std::lock_guard lock(m_);
+        return istanti_;
+    }
+
+  private:
+    void Byte(std::uint8_t b) {
+        if (modem_ && !collegato_) {
+            if (b == 'U') {
+                collegato_ = true;
+                c_.Ricevi("*");
+                return;
+            }
+            if (b != '\r') {
+                riga_ += char(b);
+                return;
+            }
+            const bool dial = riga_.rfind("ATD", 0) == 0;
+            riga_.clear();
+            if (!dial)
+                c_.Ricevi("0\r");
+            else if (ModemRispondeAlDial)
+                c_.Ricevi("1\r");
+            return;
+        }
+        if (modem_ && b == 'U') return; // late handshake bytes
+        parser_.RiceviByte(b);
+        if (parser_.UltimoFrame.Comando == 0) return;
+        TFrameComunic req = parser_.UltimoFrame;
+        parser_.UltimoFrame.Comando = 0;
+        const int n = ++richieste_;
+        {
+            std::lock_guard lock(m_);
+            istanti_.push_back(OrologioFinto());
+        }
+        if (Pannello) {
+            const auto risposta = Pannello(req, n);
+            if (!risposta.empty()) c_.Ricevi(risposta);
+        }
+    }
+
+    CanaleFinto& c_;
+    bool modem_;
+    bool collegato_ = false;
+    std::string riga_;
+    TKivComunic parser_;
+    std::atomic<int> richieste_{0};
+    std::mutex m_;
+    std::vector<platform::Instant> istanti_;
+};
+
+class ScambioTest : public ::testing::Test {
+  protected:
+    ScambioTest() { modem.PauseSgancio = {0ms, 0ms, 0ms}; }
+    ~ScambioTest() override { thread.Ferma(); }
+
+    CanaleFinto canale;
+    TKivComunic comunic{&OrologioFinto};
+    TKivModem modem{canale, &OrologioFinto};
+    TKivThreadCom thread{canale, comunic, modem, &OrologioFinto};
+};
+
+} // namespace
+
+TEST_F(ScambioTest, AMatchingReplyIsAcceptedAndHandedOver) {
+    LineaFinta linea(canale);
+    linea.Pannello = [](const TFrameComunic& r, int) {
+        EXPECT_EQ(r.Comando, 1);
+        EXPECT_EQ(r.Lunghezza, 0);
+        return Codifica(Identificazione());
+    };
+    EXPECT_EQ(thread.EseguiComando(Richiesta(1, 3)), 2);
+    EXPECT_EQ(linea.Richieste(), 1);
+    ASSERT_EQ(canale.Risposte().size(), 1u);
+    const TFrameComunic r = canale.Risposte()[0];
+    EXPECT_EQ(r.Comando, 1);
+    EXPECT_EQ(r.Lunghezza, 3);
+    EXPECT_EQ(r.Dati[0], 164);
+    EXPECT_FALSE(thread.Occupato());
+    EXPECT_EQ(thread.FrameCorrente.Comando, 0);
+    // The request went out exactly as coded, lead-in and trailer included.
+    EXPECT_EQ(canale.TestoInviato(), std::string("\x03\x02\x01\x01\xFC\x03\x03", 7));
+    EXPECT_GE(canale.Svuotamenti(), 1); // bytes from before the request were dropped
+}
+
+TEST_F(ScambioTest, NoReplyMeansEveryAttemptSpacedByTheTimeOutThenFailure) {
+    LineaFinta linea(canale);
+    canale.tentativi = 3;
+    canale.timeoutDec = 1;
+    EXPECT_EQ(thread.EseguiComando(Richiesta(1, 3)), 4);
+    const auto t = linea.Istanti();
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_GE(t[1] - t[0], 100ms);
+    EXPECT_GE(t[2] - t[1], 100ms);
+    EXPECT_LT(t[2] - t[0], 1s);
+    EXPECT_EQ(thread.Tentativi, 1);
+    EXPECT_EQ(thread.EsitoComando.load(), 4);
+    EXPECT_TRUE(canale.Risposte().empty());
+
+    canale.tentativi = 0;
+    EXPECT_EQ(thread.EseguiComando(Richiesta(1, 3)), 4);
+    EXPECT_EQ(linea.Richieste(), 4); // one more send only
+}
+
+TEST_F(ScambioTest, AWrongFrameIsDroppedAndTheRequestResentAtOnce) {
+    LineaFinta linea(canale);
+    canale.timeoutDec = 50; // 5 s: a resend after a time-out would be far too late
+    canale.tentativi = 3;
+    linea.Pannello = [](const TFrameComunic&, int n) {
+        TFrameComunic f = Identificazione();
+        if (n == 1) f.Comando = 2;   // another command
+        if (n == 2) f.Lunghezza = 4; // another length
+        return Codifica(f);
+    };
+    const auto inizio = std::chrono::steady_clock::now();
+    EXPECT_EQ(thread.EseguiComando(Richiesta(1, 3)), 2);
+    EXPECT_LT(std::chrono::steady_clock::now() - inizio, 1s);
+    EXPECT_EQ(linea.Richieste(), 3);
+
+    // Wrong every time: the attempts run out without any time-out.
+    linea.Pannello = [](const TFrameComunic&, int) {
+        TFrameComunic f = Identificazione();
+        f.Comando = 9;
+        return Codifica(f);
+    };
+    EXPECT_EQ(thread.EseguiComando(Richiesta(1, 3)), 4);
+    EXPECT_LT(std::chrono::steady_clock::now() - inizio, 2s);
+    EXPECT_EQ(linea.Richieste(), 6);
+}
+
+TEST_F(ScambioTest, TheLateReplyToTheFirstSendIsAcceptedAfterTheResend) {
+    LineaFinta linea(canale);
+    canale.timeoutDec = 1;
+    std::vector<std::uint8_t> risposta = Codifica(Identificazione());
+    // The first send's reply comes just after the second send; a copy for the second comes
+    // later still, after the exchange has ended.
+    linea.Pannello = [&](const TFrameComunic&, int n) {
+        return n == 2 ? risposta : std::vector<std::uint8_t>{};
+    };
+    EXPECT_EQ(thread.EseguiComando(Richiesta(1, 3)), 2);
+    EXPECT_EQ(linea.Richieste(), 2);
+    canale.Ricevi(risposta);
+
+    // The next exchange starts by emptying the ring: the stale copy is never read.
+    TFrameComunic generale;
+    generale.Comando = 7;
+    generale.Lunghezza = 3;
+    linea.Pannello = [&](const TFrameComunic&, int) { return Codifica(generale); };
+    EXPECT_EQ(thread.EseguiComando(Richiesta(7, 3)), 2);
+    EXPECT_EQ(linea.Richieste(), 3);
+    EXPECT_EQ(canale.Risposte().back().Comando, 7);
+}
+
+TEST_F(ScambioTest, ARequestWithoutCommandIsSentOnceAndAnswersZero) {
+    LineaFinta linea(canale);
+    EXPECT_EQ(thread.EseguiComando(Richiesta(0, 0)), 0);
+    EXPECT_EQ(canale.TestoInviato(), std::string("\x03\x02\x01\x00\xFD\x03\x03", 7));
+    EXPECT_EQ(thread.Tentativi, 1);
+}
+
+TEST_F(ScambioTest, AFrameTooLongForTheLengthByteIsNotSent) {
+    TFrameComunic f = Richiesta(4, 0);
+    f.Lunghezza = 255;
+    EXPECT_EQ(thread.EseguiComando(f), 4);
+    EXPECT_TRUE(canale.Inviati().empty());
+}
+
+TEST_F(ScambioTest, APartialFrameFromAnEarlierExchangeIsAbandonedAfterFiveSeconds) {
+    LineaFinta linea(canale);
+    canale.timeoutDec = 1;
+    canale.tentativi = 1;
+    const std::vector<std::uint8_t> intera = Codifica(Identificazione());
+    const std::vector<std::uint8_t> mezza(intera.begin(), intera.begin() + 4); // 03 STX len cmd
+    linea.Pannello = [&](const TFrameComunic&, int n) { return n == 1 ? mezza : intera; };
+    EXPECT_EQ(thread.EseguiComando(Richiesta(1, 3)), 4);
+    EXPECT_NE(comunic.Stato, 0); // still inside the cut frame
+
+    // Within 5 s the new reply continues the old frame and is lost; the resend succeeds.
+    canale.tentativi = 3;
+    EXPECT_EQ(thread.EseguiComando(Richiesta(1, 3)), 2);
+    EXPECT_EQ(linea.Richieste(), 3);
+
+    // Past 5 s the first empty-ring pass abandons it and the first reply is taken.
+    canale.tentativi = 1;
+    linea.Pannello = [&](const TFrameComunic&, int n) { return n == 4 ? mezza : intera; };
+    EXPECT_EQ(thread.EseguiComando(Richiesta(1, 3)), 4);
+    AvanzaOrologio(5100ms);
+    EXPECT_EQ(thread.EseguiComando(Richiesta(1, 3)), 2);
+    EXPECT_EQ(linea.Richieste(), 5);
+}
+
+TEST_F(ScambioTest, ABusyLinkAnswersOneAndSendsNothing) {
+    LineaFinta linea(canale);
+    canale.timeoutDec = 600;
+    canale.tentativi = 1;
+    auto primo = std::async(std::launch::async, [&] { return thread.EseguiComando(Richiesta(1, 3)); });
+    while (linea.Richieste() == 0)
+        std::this_thread::sleep_for(1ms);
+    const std::size_t inviati = canale.Inviati().size();
+    EXPECT_EQ(thread.EseguiComando(Richiesta(3, 216)), 1);
+    EXPECT_EQ(thread.ApriCollegamento("", 3), 1);
+    EXPECT_EQ(canale.Inviati().size(), inviati);
+
+    // The recovery ends the running exchange first; the link is free when it returns.
+    const auto inizio = std::chrono::steady_clock::now();
+    thread.AzzeraOccupato();
+    EXPECT_FALSE(thread.Occupato());
+    ASSERT_EQ(primo.wait_for(1s), std::future_status::ready);
+    EXPECT_EQ(primo.get(), 4);
+    EXPECT_LT(std::chrono::steady_clock::now() - inizio, 1s);
+    linea.Pannello = [](const TFrameComunic&, int) { return Codifica(Identificazione()); };
+    EXPECT_EQ(thread.EseguiComando(Richiesta(1, 3)), 2);
+}
+
+TEST_F(ScambioTest, CableConnectIdentifiesAndTheCableAlwaysCountsAsConnected) {
+    LineaFinta linea(canale);
+    EXPECT_TRUE(thread.CollegamentoAttivo());
+    canale.tentativi = 2;
+    EXPECT_EQ(thread.ApriCollegamento("0123", 3), 4); // nobody answers
+    EXPECT_EQ(linea.Richieste(), 2);
+    EXPECT_TRUE(thread.CollegamentoAttivo());
+    linea.Pannello = [](const TFrameComunic&, int) { return Codifica(Identificazione()); };
+    EXPECT_EQ(thread.ApriCollegamento("0123", 3), 2);
+    EXPECT_FALSE(thread.Occupato());
+}
+
+namespace {
+TConfigCom ConfigModem(CanaleFinto& c) {
+    TConfigCom cfg = c.ConfigSalvata();
+    cfg.TipoConnessione = TipoModem;
+    return cfg;
+}
+} // namespace
+
+TEST_F(ScambioTest, ModemConnectDialsRunsTheHandshakeAndIdentifies) {
+    canale.ImpostaConfig(ConfigModem(canale));
+    EXPECT_FALSE(thread.CollegamentoAttivo());
+    LineaFinta linea(canale, true);
+    linea.Pannello = [](const TFrameComunic&, int) { return Codifica(Identificazione()); };
+    thread.Start();
+    auto esito = std::async(std::launch::async, [&] { return thread.ApriCollegamento("0612345", 3); });
+    std::this_thread::sleep_for(300ms);
+    AvanzaOrologio(3100ms); // the settle time before the hang-up
+    ASSERT_EQ(esito.wait_for(15s), std::future_status::ready);
+    EXPECT_EQ(esito.get(), 2);
+    EXPECT_TRUE(thread.CollegamentoAttivo());
+    EXPECT_NE(canale.TestoInviato().find("ATD0612345\r"), std::string::npos);
+    EXPECT_FALSE(modem.RichiestaChiamata.load());
+
+    // Exchanges keep the link from timing out; a disconnect hangs up.
+    EXPECT_EQ(thread.EseguiComando(Richiesta(1, 3)), 2);
+    EXPECT_EQ(thread.ChiudiCollegamento(), 2);
+    EXPECT_EQ(canale.Caricamenti(), 1);
+    EXPECT_FALSE(thread.CollegamentoAttivo());
+}
+
+TEST_F(ScambioTest, ModemConnectGivesUpAfterEightySecondsOrAtADisconnect) {
+    canale.ImpostaConfig(ConfigModem(canale));
+    LineaFinta linea(canale, true);
+    linea.ModemRispondeAlDial = false;
+    thread.Start();
+    auto esito = std::async(std::launch::async, [&] { return thread.ApriCollegamento("1", 3); });
+    std::this_thread::sleep_for(300ms);
+    AvanzaOrologio(81s);
+    ASSERT_EQ(esito.wait_for(2s), std::future_status::ready);
+    EXPECT_EQ(esito.get(), 4);
+    EXPECT_FALSE(thread.Occupato());
+
+    esito = std::async(std::launch::async, [&] { return thread.ApriCollegamento("1", 3); });
+    std::this_thread::sleep_for(300ms);
+    // An exchange asked during the connect finds the link busy and sends nothing.
+    const std::size_t inviati = canale.Inviati().size();
+    EXPECT_EQ(thread.EseguiComando(Richiesta(1, 3)), 1);
+    EXPECT_EQ(canale.Inviati().size(), inviati);
+    const auto inizio = std::chrono::steady_clock::now();
+    EXPECT_EQ(thread.ChiudiCollegamento(), 2);
+    ASSERT_EQ(esito.wait_for(1s), std::future_status::ready);
+    EXPECT_EQ(esito.get(), 4);
+    EXPECT_LT(std::chrono::steady_clock::now() - inizio, 1s);
+    EXPECT_EQ(canale.Caricamenti(), 1);
+}
+
+TEST_F(ScambioTest, DisconnectWaitsAtMostThreeSecondsForARunningExchange) {
+    LineaFinta linea(canale);
+    canale.timeoutDec = 600;
+    canale.tentativi = 1;
+    auto scambio = std::async(std::launch::async, [&] { return thread.EseguiComando(Richiesta(1, 3)); });
+    while (linea.Richieste() == 0)
+        std::this_thread::sleep_for(1ms);
+    auto orologio = std::async(std::launch::async, [] {
+        std::this_thread::sleep_for(200ms);
+        AvanzaOrologio(3100ms);
+    });
+    const auto inizio = std::chrono::steady_clock::now();
+    EXPECT_EQ(thread.ChiudiCollegamento(), 2);
+    const auto durata = std::chrono::steady_clock::now() - inizio;
+    EXPECT_GE(durata, 150ms); // it did wait for the exchange
+    EXPECT_LT(durata, 2s);
+    EXPECT_EQ(canale.Caricamenti(), 1);
+    ASSERT_EQ(scambio.wait_for(1s), std::future_status::ready);
+    EXPECT_EQ(scambio.get(), 4);
+    EXPECT_FALSE(thread.Occupato());
+}
+
+TEST_F(ScambioTest, TheThreadStepsTheModemOnlyForAModemLinkAndNotWhilePaused) {
+    thread.Start();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(modem.Stato.load(), TKivModem::StatoAvvio); // cable: never stepped
+    canale.ImpostaConfig(ConfigModem(canale));
+    thread.Pausa = true;
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(modem.Stato.load(), TKivModem::StatoAvvio);
+    thread.Pausa = false;
+    for (int i = 0; i < 50 && modem.Stato.load() == TKivModem::StatoAvvio; ++i)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(modem.Stato.load(), TKivModem::StatoAttesa);
+}

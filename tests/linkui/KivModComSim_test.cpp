@@ -1,0 +1,262 @@
+// The serial link component against the simulated panel on a pseudo-terminal: exchanges through
+// the command set, attempts and time-outs, wrong and late replies, the busy link, corrupted
+// replies, and the connect through the simulated modem.
+#include "link/KivCanaleFinto.h"
+#include "link/KivModCom.h"
+#include "link/def_ver11.h"
+#include "linkui/Simulatore.h"
+#include "serial/SerialTestSupport.h"
+#include "support/TempFolder.h"
+
+#include "config/GetMessage_11.h"
+#include "platform/thread/Thread.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <future>
+#include <thread>
+
+using namespace std::chrono_literals;
+using testing_support::Simulatore;
+
+namespace {
+
+constexpr int PortaSim = 7;
+
+class SimTest : public ::testing::Test {
+  protected:
+    SimTest() : cartella(dati.Path()) {
+        com.OpzioniFinestra.AttesaListaCom = 0ms;
+        com.OpzioniFinestra.AttesaApertura = 0ms;
+        com.OpzioniFinestra.AttesaChiusura = 0ms;
+        com.OpzioniFinestra.AscoltaDispositivi = false;
+        com.OpzioniFinestra.Orologio = &testing_support::OrologioFinto;
+        com.OpzioniFinestra.PauseSgancio = {50ms, 50ms, 50ms};
+    }
+    ~SimTest() override {
+        // The link goes before the panel it talks to.
+        RegistraLinkSeriale(nullptr);
+    }
+
+    // Starts the panel with `opzioni` and the link on its line.
+    void Avvia(const std::vector<std::string>& opzioni, std::uint8_t tipo = TipoCavo) {
+        sim = std::make_unique<Simulatore>(PortaSim, opzioni);
+        ASSERT_TRUE(sim->Pronto());
+        TConfigCom c;
+        c.TipoConnessione = tipo;
+        c.ComCavo = tipo == TipoCavo ? PortaSim : 0;
+        c.ComModem = tipo == TipoModem ? PortaSim : 0;
+        c.StrInit1.Imposta("ATE0V0");
+        c.StrInit2.Imposta("AT&D2X0");
+        c.StrInit3.Imposta("ATH");
+        c.StrDial.Imposta("ATD");
+        std::vector<std::uint8_t> v(sizeof c);
+        std::memcpy(v.data(), &c, sizeof c);
+        dati.Write("comconfig.cfg", v);
+        com.Loaded();
+        ASSERT_TRUE(com.FormModCom()->ComPort.Active());
+    }
+
+    // Runs `f` on a worker thread, as the panel operations do, while this (UI) thread delivers
+    // the received bytes.
+    template <class F> auto SulWorker(F f) {
+        auto futuro = std::async(std::launch::async, f);
+        EXPECT_TRUE(ui.RunUntil([&] { return futuro.wait_for(0s) == std::future_status::ready; }, 60s));
+        return futuro.get();
+    }
+
+    std::uint64_t Inviati() { return com.FormModCom()->ThreadCom().FrameInviati(); }
+
+    TFrameComunic Identifica() {
+        TFrameComunic f;
+        InizializzaFrame(f, 3);
+        return f;
+    }
+
+    serial_test::StoreScope store;
+    platform::TLoopUiThread ui;
+    testing_support::TempFolder dati;
+    testing_support::ProgramFolderScope cartella;
+    std::unique_ptr<Simulatore> sim;
+    TKivModCom com;
+};
+
+bool SimConModem() {
+    static const bool presente = [] {
+        const std::string comando = std::string(VM415_BIN_DIR) + "/vm415-sim --help 2>&1";
+        FILE* p = ::popen(comando.c_str(), "r");
+        if (!p) return false;
+        std::string testo;
+        char buf[512];
+        while (std::size_t n = std::fread(buf, 1, sizeof buf, p))
+            testo.append(buf, n);
+        ::pclose(p);
+        return testo.find("--modem ") != std::string::npos;
+    }();
+    return presente;
+}
+
+} // namespace
+
+TEST_F(SimTest, AnIdentificationGoesThroughTheCommandSetAndTheLink) {
+    Avvia({});
+    IdCentraleRx = VersioneCentraleRx = AbilComCentraleRx = 0;
+    EXPECT_EQ(SulWorker([&] { return RichiediIdentificazione(com); }), 2);
+    EXPECT_EQ(IdCentraleRx, 164);
+    EXPECT_EQ(VersioneCentraleRx, 11);
+    EXPECT_EQ(AbilComCentraleRx, 1);
+    EXPECT_EQ(Inviati(), 1u);
+    // The program's serial link is this component.
+    EXPECT_EQ(LinkSeriale(), &com);
+    EXPECT_EQ(SulWorker([&] { return FineComunicazione(com); }), 2);
+}
+
+TEST_F(SimTest, NoReplyMeansEveryAttemptThenFailure) {
+    com.NumTentativi = 3;
+    com.TimeoutComandDec = 2;
+    Avvia({"--drop-rate", "1"});
+    const auto inizio = std::chrono::steady_clock::now();
+    EXPECT_EQ(SulWorker([&] { return com.InviaComando(Identifica()); }), 4);
+    EXPECT_GE(std::chrono::steady_clock::now() - inizio, 600ms);
+    EXPECT_EQ(Inviati(), 3u);
+    com.NumTentativi = 0;
+    EXPECT_EQ(SulWorker([&] { return com.InviaComando(Identifica()); }), 4);
+    EXPECT_EQ(Inviati(), 4u);
+}
+
+TEST_F(SimTest, AWrongReplyIsResentAtOnce) {
+    com.NumTentativi = 3;
+    com.TimeoutComandDec = 50;
+    Avvia({"--wrong-command"});
+    const auto inizio = std::chrono::steady_clock::now();
+    EXPECT_EQ(SulWorker([&] { return com.InviaComando(Identifica()); }), 4);
+    EXPECT_LT(std::chrono::steady_clock::now() - inizio, 2s); // no 5 s time-out waited
+    EXPECT_EQ(Inviati(), 3u);
+}
+
+TEST_F(SimTest, TheLateReplyToTheFirstSendIsAccepted) {
+    com.NumTentativi = 3;
+    com.TimeoutComandDec = 1;
+    Avvia({"--delay-ms", "160"});
+    EXPECT_EQ(SulWorker([&] { return com.InviaComando(Identifica()); }), 2);
+    EXPECT_EQ(Inviati(), 2u);
+    EXPECT_EQ(com.Risposta().Dati[0], 164);
+}
+
+TEST_F(SimTest, ABusyLinkAndAnEmptyRequest) {
+    com.NumTentativi = 1;
+    com.TimeoutComandDec = 20;
+    Avvia({"--delay-ms", "400"});
+    auto primo = std::async(std::launch::async, [&] { return com.InviaComando(Identifica()); });
+    ASSERT_TRUE(ui.RunUntil([&] { return Inviati() == 1; }, 5s));
+    EXPECT_EQ(com.InviaComando(Identifica()), 1);
+    EXPECT_EQ(Inviati(), 1u);
+    ASSERT_TRUE(ui.RunUntil([&] { return primo.wait_for(0s) == std::future_status::ready; }, 10s));
+    EXPECT_EQ(primo.get(), 2);
+
+    TFrameComunic vuota;
+    EXPECT_EQ(SulWorker([&] { return com.InviaComando(vuota); }), 0);
+    EXPECT_EQ(Inviati(), 2u);
+}
+
+TEST_F(SimTest, CorruptedRepliesNeverReachTheCallerAsSuccess) {
+    com.NumTentativi = 3;
+    com.TimeoutComandDec = 1;
+    // One reply frame in ten has a byte changed: about 1% of the panel's bytes.
+    Avvia({"--corrupt-rate", "0.1", "--seed", "41"});
+    int riusciti = 0, falliti = 0, esatti = 0;
+    SulWorker([&] {
+        for (int i = 0; i < 200; ++i) {
+            const std::uint8_t esito = com.InviaComando(Identifica());
+            if (esito == 2) {
+                ++riusciti;
+                const TFrameComunic r = com.Risposta();
+                if (r.Comando == 1 && r.Lunghezza == 3 && r.Dati[0] == 164 && r.Dati[1] == 11 &&
+                    r.Dati[2] == 1)
+                    ++esatti;
+            } else if (esito == 4) {
+                ++falliti;
+            }
+        }
+        return 0;
+    });
+    EXPECT_EQ(riusciti + falliti, 200);
+    EXPECT_EQ(esatti, riusciti);
+    // A corrupted length byte makes the receiver take the next replies as that frame's data
+    // until it fails its checksum, so a few exchanges run out of attempts; most get through.
+    EXPECT_GT(riusciti, 150);
+    EXPECT_GT(Inviati(), 200u); // some replies were lost and asked again
+}
+
+TEST_F(SimTest, ConnectThroughTheSimulatedModemThenExchange) {
+    if (!SimConModem()) GTEST_SKIP() << "vm415-sim has no modem front-end";
+    com.NumTentativi = 3;
+    com.TimeoutComandDec = 20;
+    Avvia({"--modem", "--modem-connect-delay-ms", "100", "--modem-guard-ms", "0"}, TipoModem);
+    EXPECT_FALSE(com.Connesso());
+    auto orologio = std::async(std::launch::async, [] {
+        std::this_thread::sleep_for(300ms);
+        testing_support::AvanzaOrologio(3100ms); // the settle time before the first hang-up
+    });
+    EXPECT_EQ(com.Connetti("0123456", 3), 2);
+    EXPECT_TRUE(com.Connesso());
+    IdCentraleRx = 0;
+    EXPECT_EQ(SulWorker([&] { return RichiediIdentificazione(com); }), 2);
+    EXPECT_EQ(IdCentraleRx, 164);
+    EXPECT_EQ(com.Disconnetti(), 2);
+    EXPECT_FALSE(com.Connesso());
+}
+
+TEST_F(SimTest, ADisconnectDuringTheModemWaitEndsTheConnectAtOnce) {
+    if (!SimConModem()) GTEST_SKIP() << "vm415-sim has no modem front-end";
+    Avvia({"--modem", "--modem-connect-delay-ms", "60000", "--modem-guard-ms", "0"}, TipoModem);
+    TKivModComFrm& f = *com.FormModCom();
+    // The disconnect comes from a message handled while the connect waits, as a menu click would.
+    std::atomic<bool> chiuso{false};
+    auto orologio = std::async(std::launch::async, [&] {
+        std::this_thread::sleep_for(300ms);
+        testing_support::AvanzaOrologio(3100ms);
+        std::this_thread::sleep_for(1500ms);
+        platform::UiThread()->Post([&] {
+            com.Disconnetti();
+            chiuso = true;
+        });
+    });
+    const auto inizio = std::chrono::steady_clock::now();
+    EXPECT_EQ(com.Connetti("0123456", 3), 4);
+    EXPECT_TRUE(chiuso.load());
+    EXPECT_LT(std::chrono::steady_clock::now() - inizio, 10s);
+    EXPECT_FALSE(f.ThreadCom().Occupato());
+}
+
+TEST_F(SimTest, AnIncomingCallIsAnsweredWhenEnabled) {
+    if (!SimConModem()) GTEST_SKIP() << "vm415-sim has no modem front-end";
+    com.AbilitaConnectRemoto = true;
+    com.TimeoutComandDec = 20;
+    Avvia({"--modem", "--modem-ring-every-s", "0.3", "--modem-connect-delay-ms", "100", "--modem-guard-ms",
+           "0"},
+          TipoModem);
+    auto orologio = std::async(std::launch::async, [] {
+        std::this_thread::sleep_for(300ms);
+        testing_support::AvanzaOrologio(3100ms);
+    });
+    // The link thread answers the panel's call and runs the handshake by itself.
+    ASSERT_TRUE(ui.RunUntil([&] { return com.Connesso(); }, 20s));
+    IdCentraleRx = 0;
+    EXPECT_EQ(SulWorker([&] { return RichiediIdentificazione(com); }), 2);
+    EXPECT_EQ(IdCentraleRx, 164);
+}
+
+TEST_F(SimTest, StoppingThePanelClosesThePortWithoutAnError) {
+    com.NumTentativi = 1;
+    com.TimeoutComandDec = 2;
+    Avvia({});
+    TKivModComFrm& f = *com.FormModCom();
+    sim->Ferma(); // its pseudo-terminal goes, as an unplugged adapter does
+    ASSERT_TRUE(ui.RunUntil([&] { return !f.ComPort.Active(); }, 5s));
+    ui.RunFor(1500ms); // reopen timer ticks
+    EXPECT_FALSE(f.ErrorePorta.load());
+    EXPECT_FALSE(f.ComPort.Active());
+    EXPECT_EQ(SulWorker([&] { return com.InviaComando(Identifica()); }), 4);
+}
