@@ -139,6 +139,10 @@ void TsrCustomComm::ShutDown() {
     SetDataProcessor(nullptr);
     OnTraceState = nullptr;
     Close();
+    // An event thread that closed a failed port by itself may still be on its way out through our
+    // virtual members: wait for it here, from the most derived destructor, before the object's
+    // dynamic type starts to unwind.
+    ReapRetired();
 }
 
 int TsrCustomComm::EnterClose(const std::function<bool()>& giveUp) {

@@ -246,7 +246,12 @@ class TsrCustomSerialComm : public TsrCustomComm {
     win32::WORD FComPortNo = 1;
 };
 
-class TsrComm : public TsrCustomSerialComm {};
+class TsrComm : public TsrCustomSerialComm {
+  public:
+    // The port's threads are stopped and joined while the object is still whole: an event thread
+    // that closed a removed device's port may still be inside our virtual members.
+    ~TsrComm() override { ShutDown(); }
+};
 
 // The stored settings value: low byte of ComPortNo, the DCB, the COMMTIMEOUTS record.
 constexpr std::size_t srConfigValueSize = 1 + sizeof(win32::DCB) + sizeof(win32::COMMTIMEOUTS);

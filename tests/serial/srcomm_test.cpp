@@ -634,3 +634,21 @@ TEST_F(PortTest, ClosingInsideAnEventHandlerDoesNotHang) {
     c.Close();
     EXPECT_FALSE(c.ThreadsRunning());
 }
+
+TEST_F(PortTest, DestroyingAPortRightAfterItsDeviceWentAwayJoinsTheEventThread) {
+    // The event thread closes a removed device's port by itself and is then on its way out; the
+    // component may be destroyed at that very moment.
+    for (int i = 0; i < 10; ++i) {
+        PtyPair removed;
+        ASSERT_TRUE(win32::BindComPort(6, removed.SlavePath()));
+        auto c = std::make_unique<TsrComm>();
+        c->SetComPortNo(6);
+        c->SetStreamProtocol(spNone);
+        c->SetActive(true);
+        ASSERT_TRUE(c->Active());
+        removed.CloseMaster();
+        ASSERT_TRUE(ui.RunUntil([&] { return !c->Active(); }, 5s));
+        c.reset();
+    }
+    win32::UnbindComPort(6);
+}
