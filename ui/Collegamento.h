@@ -1,8 +1,9 @@
 #pragma once
-// What the main window asks of the panel link before the link settings window exists: the
-// connection type chosen there and the modem flag of the link component. The link settings window
-// registers itself as this when it is built; until then the program behaves as a cable link, the
-// type a fresh installation starts with. No Qt here, so the link's own units can implement it.
+// What the main window asks of the panel link: the connection type chosen in the link settings
+// window and the modem flag of the link component. The options window registers its link component
+// as this when it builds it; until then (and in tests without one) the program behaves as a cable
+// link, the type a fresh installation starts with. No Qt here, so the link's own units can
+// implement it.
 namespace collegamento {
 
 // Item indexes of the connection-type choice TipoConnessione.

@@ -6,6 +6,7 @@
 #include "config/FileConfig.h"
 #include "config/GetMessage_11.h"
 #include "config/GlobalsVar.h"
+#include "link/KivModCom.h"
 #include "platform/gui/qt/TMaskEdit.h"
 #include "platform/gui/qt/TRadioGroup.h"
 #include "platform/gui/qt/TSpinEdit.h"
@@ -53,19 +54,6 @@ class Avvio : public ProgramWindows {
         CreaFinestre();
         MostraMainFrm();
     }
-};
-
-// A link of the given type, standing in for the link settings window.
-class LinkDiProva final : public collegamento::ICollegamento {
-  public:
-    explicit LinkDiProva(int tipo) : tipo_(tipo) { collegamento::RegistraCollegamento(this); }
-    ~LinkDiProva() override { collegamento::RegistraCollegamento(nullptr); }
-    int TipoConnessione() const override { return tipo_; }
-    void ImpostaModemSerialePresente(bool presente) override { modemSerialePresente = presente; }
-    bool modemSerialePresente = false;
-
-  private:
-    int tipo_;
 };
 
 // Counts the close events a window receives and notes whether the main window was still showing.
@@ -202,30 +190,32 @@ TEST_F(Avvio, AMissingOrBrokenLogoShowsNoPictureAndReportsNothing) {
 }
 
 TEST_F(Avvio, ModemEntriesFollowTheConnectionType) {
+    auto voci = [] {
+        return std::vector<bool>{MainFrm->MIAttivaConnessioneModem->isVisible(),
+                                 MainFrm->MIDisattivaConnessioneModem->isVisible(),
+                                 MainFrm->MISepConnessioneModem->isVisible()};
+    };
     Avvia();
-    EXPECT_FALSE(MainFrm->MIAttivaConnessioneModem->isVisible()) << "no link settings yet: a cable link";
-    EXPECT_FALSE(MainFrm->MIDisattivaConnessioneModem->isVisible());
-    EXPECT_FALSE(MainFrm->MISepConnessioneModem->isVisible());
+    EXPECT_EQ(voci(), std::vector<bool>(3, false))
+        << "no link settings file: a fresh installation links by cable";
     DistruggiFinestre();
 
-    {
-        LinkDiProva cavo(collegamento::TipoCavo);
-        Avvia();
-        EXPECT_FALSE(MainFrm->MIAttivaConnessioneModem->isVisible());
-        EXPECT_FALSE(MainFrm->MIDisattivaConnessioneModem->isVisible());
-        EXPECT_FALSE(MainFrm->MISepConnessioneModem->isVisible());
-        EXPECT_TRUE(cavo.modemSerialePresente);
-        DistruggiFinestre();
-    }
-    {
-        LinkDiProva modem(collegamento::TipoModem);
-        Avvia();
-        EXPECT_TRUE(MainFrm->MIAttivaConnessioneModem->isVisible());
-        EXPECT_TRUE(MainFrm->MIDisattivaConnessioneModem->isVisible());
-        EXPECT_TRUE(MainFrm->MISepConnessioneModem->isVisible());
-        EXPECT_TRUE(MainFrm->MISepConnessioneModem->isSeparator());
-        EXPECT_TRUE(modem.modemSerialePresente);
-    }
+    // The type the link component loaded from its settings file, and the modem flag it is given.
+    ScriviComConfig(TipoModem);
+    CreaSplash();
+    CreaFinestre();
+    OpzioniFrm->KivModCom1->ModemSerialePresente = false;
+    MostraMainFrm();
+    EXPECT_EQ(voci(), std::vector<bool>(3, true));
+    EXPECT_TRUE(MainFrm->MISepConnessioneModem->isSeparator());
+    EXPECT_TRUE(OpzioniFrm->KivModCom1->ModemSerialePresente);
+    DistruggiFinestre();
+    EXPECT_EQ(collegamento::Collegamento().TipoConnessione(), collegamento::TipoCavo)
+        << "a destroyed link must not stay registered";
+
+    ScriviComConfig(TipoCavo);
+    Avvia();
+    EXPECT_EQ(voci(), std::vector<bool>(3, false));
 }
 
 TEST_F(Avvio, DefaultsAndFormat11ReachTheRealControls) {

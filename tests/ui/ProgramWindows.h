@@ -1,19 +1,25 @@
 #pragma once
 // What every window test needs: a program folder of its own holding the shipped language table,
-// the dialogs answered by the test, the UI-thread hand-over, the closing pauses shortened, and the
-// windows destroyed and the formats and settings put back afterwards.
+// the settings store and the device scan in a folder of their own (no port of the machine), the
+// dialogs answered by the test, the UI-thread hand-over, the closing pauses and the link's waits
+// shortened, and the windows destroyed and the formats and settings put back afterwards.
 #include "config/ConfigPc.h"
+#include "link/KivCanale.h"
 #include "platform/gui/qt/QtUiThread.h"
+#include "serial/SerialTestSupport.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
 #include "ui/Finestre.h"
 #include "ui/Main.h"
+#include "ui/Opzioni.h"
 
 #include <QLocale>
 #include <QString>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
+#include <vector>
 
 // Failures show Qt texts as text.
 inline void PrintTo(const QString& s, std::ostream* os) {
@@ -22,18 +28,35 @@ inline void PrintTo(const QString& s, std::ostream* os) {
 
 class ProgramWindows : public testing::Test {
   protected:
-    ProgramWindows() : tempi_(TempiChiusuraMainFrm) {
+    ProgramWindows() : tempi_(TempiChiusuraMainFrm), opzioniLink_(OpzioniKivModCom1) {
         testing_support::CopyShippedFile("Lingue.csv", folder_.Path());
         TempiChiusuraMainFrm = {std::chrono::milliseconds(0), std::chrono::milliseconds(0)};
+        OpzioniKivModCom1.AttesaListaCom = std::chrono::milliseconds(0);
+        OpzioniKivModCom1.AttesaApertura = std::chrono::milliseconds(0);
+        OpzioniKivModCom1.AttesaChiusura = std::chrono::milliseconds(0);
+        OpzioniKivModCom1.AscoltaDispositivi = false;
     }
     ~ProgramWindows() override {
         DistruggiFinestre();
         ui_.reset();
         TempiChiusuraMainFrm = tempi_;
+        OpzioniKivModCom1 = opzioniLink_;
         QLocale::setDefault(locale_);
         ConfigPcDefault();
     }
 
+    // The link settings file beside the program: connection type (TipoCavo, TipoModem) and ports.
+    void ScriviComConfig(std::uint8_t Tipo, std::uint8_t ComCavo = 0, std::uint8_t ComModem = 0) {
+        TConfigCom c;
+        c.TipoConnessione = Tipo;
+        c.ComCavo = ComCavo;
+        c.ComModem = ComModem;
+        std::vector<std::uint8_t> v(sizeof c);
+        std::memcpy(v.data(), &c, sizeof c);
+        folder_.Write("comconfig.cfg", v);
+    }
+
+    serial_test::StoreScope portStore_;
     testing_support::TempFolder folder_;
     testing_support::ProgramFolderScope programFolder_{folder_.Path()};
     testing_support::ScriptedDialogs dialogs_;
@@ -41,5 +64,6 @@ class ProgramWindows : public testing::Test {
 
   private:
     TTempiChiusura tempi_;
+    TKivModComFrm::TOpzioni opzioniLink_;
     QLocale locale_;
 };
