@@ -3,6 +3,7 @@
 #include "config/ConfigPc.h"
 #include "config/FileConfig.h"
 #include "config/GetMessage_11.h"
+#include "platform/gui/Dialogs.h"
 #include "platform/gui/qt/LogoImage.h"
 #include "platform/gui/qt/QtText.h"
 #include "platform/gui/qt/TMaskEdit.h"
@@ -14,6 +15,7 @@
 #include "ui/Collegamento.h"
 #include "ui/Formati.h"
 #include "ui/Immagine.h"
+#include "ui/OperazioniCentrale.h"
 #include "ui/Opzioni.h"
 #include "ui/Splash.h"
 
@@ -515,7 +517,21 @@ void TMainFrm::MiStampaConfigurazioneClick() {}
 void TMainFrm::MIImportaFileClick() {}
 void TMainFrm::MIAttivaConnessioneModemClick() {}
 void TMainFrm::MIDisattivaConnessioneModemClick() {}
-void TMainFrm::MiRiceviCentraleClick() {}
-void TMainFrm::MiInviaCentraleClick() {}
+void TMainFrm::MiRiceviCentraleClick() {
+    PageControl->setCurrentIndex(0);
+    EseguiOperazioneCentrale(OpRiceviConfigurazione);
+}
+
+void TMainFrm::MiInviaCentraleClick() {
+    // Nothing loaded: neither a file nor the panel ever filled the image.
+    const bool vuota = ConfigCentrale.IdCentrale == 0 && ConfigCentrale.VersioneCentrale == 0 &&
+                       IdCentraleRx == 0 && VersioneCentraleRx == 0;
+    if (vuota && platform::gui::Dialogs().Message(platform::gui::MsgKind::Error, StrCfgVuota,
+                                                  platform::gui::MsgButtons::YesNo) != platform::gui::MsgResult::Yes)
+        return;
+    if (!platform::gui::AskYesNo(StrConfInvio)) return;
+    AggiornaConfigDaForm();
+    EseguiOperazioneCentrale(OpInviaConfigurazione);
+}
 void TMainFrm::MiCodaEventiClick() {}
 void TMainFrm::MiOpzioniClick() {}

@@ -1,0 +1,197 @@
+#include "link/ThreadCom.h"
+
+#include "config/GetMessage_11.h"
+#include "config/GlobalsVar.h"
+#include "link/def_ver11.h"
+
+TThreadCom::TThreadCom(bool CreateSuspended, TComThread Com_, std::uint8_t Operazione_,
+                       IFinestreThreadCom& Finestre)
+    : platform::TThread(true), Operazione(Operazione_), Com(std::move(Com_)), finestre_(Finestre) {
+    StrAttendere = GetMessaggio("STRATTESA_ATTENDERE");
+    StrComOk = GetMessaggio("STRATTESA_COMOK");
+    StrComNonOk = GetMessaggio("STRATTESA_COMNONOK");
+    StrVersioneNoOk = GetMessaggio("STRATTESA_VERSIONENOOK");
+    StrNoAbilCom = GetMessaggio("STRATTESA_NOABILCOM");
+    SetPriority(platform::TThreadPriority::tpIdle);
+    if (!CreateSuspended) Start();
+}
+
+TThreadCom::~TThreadCom() {
+    // Execute uses the members: the thread must be over before they go.
+    WaitFor();
+}
+
+void TThreadCom::Sincronizza(const std::function<void()>& Chiamata) {
+    platform::TThread::Synchronize(Chiamata);
+}
+
+void TThreadCom::Execute() {
+    try {
+        switch (Operazione) {
+        case OpRiceviConfigurazione:
+            RiceviConfigurazione();
+            break;
+        case OpInviaConfigurazione:
+            InviaConfigurazione();
+            break;
+        case OpRiceviCoda:
+            RiceviCoda();
+            break;
+        case OpEliminaCoda:
+            EliminaCoda();
+            break;
+        default:
+            // No such operation: nothing is sent, but the window still gets its outcome and its
+            // OK button, or the user could never close it.
+            Termina(EsitoFallito);
+            break;
+        }
+    } catch (...) {
+        // The command routines catch their own faults; anything else (a window call that failed)
+        // must still end with the OK button shown, since the wait window closes only through it.
+        Esito = EsitoFallito;
+        try {
+            Sincronizza([this] { MostraEsito(); });
+        } catch (...) {
+        }
+    }
+}
+
+bool TThreadCom::Inizio(int MassimoGauge, bool RichiedeAbilitazione) {
+    Sincronizza([this] { finestre_.AzzeraGauge(); });
+    if (!Com.Connesso || !Com.Connesso()) {
+        Termina(EsitoFallito);
+        return false;
+    }
+    Sincronizza([&] {
+        finestre_.ImpostaMassimoGauge(MassimoGauge);
+        finestre_.NascondiOkbutton();
+        finestre_.ImpostaCaption(StrAttendere);
+        finestre_.Ridisegna();
+    });
+    const std::uint8_t r = RichiediIdentificazione(Com.Link);
+    if (r != EsitoOk) {
+        Termina(r);
+        return false;
+    }
+    if (!ControllaVersione(RichiedeAbilitazione)) return false;
+    Sincronizza([this] {
+        finestre_.AvanzaGauge();
+        finestre_.Ridisegna();
+    });
+    Sincronizza([this] { finestre_.AbilitaFunzioniVer11(); });
+    return true;
+}
+
+bool TThreadCom::ControllaVersione(bool RichiedeAbilitazione) {
+    if (IdCentraleRx == IdVm415 && VersioneCentraleRx == VersioneFormato11) {
+        if (!RichiedeAbilitazione || AbilComCentraleRx != 0) return true;
+        // Programming not enabled: the panel would refuse what follows; nothing more is sent.
+        Esito = EsitoFallito;
+        Sincronizza([this] { MostraEsito(); });
+        Sincronizza([this] { finestre_.ImpostaCaption(StrNoAbilCom); });
+        return false;
+    }
+    Esito = EsitoFallito;
+    Sincronizza([this] { MostraEsito(); });
+    Sincronizza([this] { finestre_.ImpostaCaption(StrVersioneNoOk); });
+    FineComunicazione(Com.Link);
+    return false;
+}
+
+bool TThreadCom::Passo(std::uint8_t Risultato) {
+    Esito = Risultato;
+    const bool ok = Risultato == EsitoOk;
+    Sincronizza([&] {
+        if (ok) finestre_.AvanzaGauge();
+        finestre_.Ridisegna();
+    });
+    return ok;
+}
+
+void TThreadCom::Termina(std::uint8_t Risultato) {
+    Esito = Risultato;
+    Sincronizza([this] { MostraEsito(); });
+}
+
+void TThreadCom::MostraEsito() {
+    finestre_.AggiornaFormDaConfig();
+    finestre_.ImpostaCaption(Esito == EsitoOk ? StrComOk : StrComNonOk);
+    finestre_.MostraOkbutton();
+}
+
+void TThreadCom::RiceviConfigurazione() {
+    if (!Inizio(NumPassiConfigurazione, true)) return;
+    Sincronizza([this] { finestre_.ImpostaMassimoGauge(NumPassiConfigurazione); });
+    TLinkComando& l = Com.Link;
+    bool ok = Passo(LeggiDatiGenerali(l)) && Passo(LeggiNumTel(l));
+    for (std::uint8_t b = 0; ok && b < (NumZone + ZonePerBlocco - 1) / ZonePerBlocco; ++b)
+        ok = Passo(LeggiBloccoZone(l, b));
+    ok = ok && Passo(LeggiDataOra(l));
+    for (std::uint8_t b = 0; ok && b < (NumInseritori + InseritoriPerBlocco - 1) / InseritoriPerBlocco; ++b)
+        ok = Passo(LeggiBloccoInseritori(l, b));
+    ok = ok && Passo(LeggiDatiGprsCid(l)) && Passo(LeggiTabelleCid(l)) && Passo(FineComunicazione(l));
+    // Only a whole image says it is a format-11 image of this model.
+    if (ok) {
+        ConfigCentrale.IdCentrale = IdVm415;
+        ConfigCentrale.VersioneCentrale = VersioneFormato11;
+    }
+    Termina(Esito);
+}
+
+void TThreadCom::InviaConfigurazione() {
+    if (!Inizio(NumPassiConfigurazione, true)) return;
+    Sincronizza([this] { finestre_.ImpostaMassimoGauge(NumPassiConfigurazione); });
+    TLinkComando& l = Com.Link;
+    // The general block first, so that the fields no control shows keep the panel's values; then
+    // the controls on top of it.
+    Esito = LeggiDatiGenerali(l);
+    bool ok = Esito == EsitoOk;
+    if (ok) Sincronizza([this] { finestre_.AggiornaConfigDaForm(); });
+    ok = ok && Passo(ScriviDatiGenerali(l)) && Passo(ScriviNumTel(l));
+    for (std::uint8_t b = 0; ok && b < (NumZone + ZonePerBlocco - 1) / ZonePerBlocco; ++b)
+        ok = Passo(ScriviBloccoZone(l, b));
+    ok = ok && Passo(ScriviDataOra(l));
+    for (std::uint8_t b = 0; ok && b < (NumInseritori + InseritoriPerBlocco - 1) / InseritoriPerBlocco; ++b)
+        ok = Passo(ScriviBloccoInseritori(l, b));
+    ok = ok && Passo(ScriviDatiGprsCid(l)) && Passo(ScriviTabelleCid(l)) && Passo(FineComunicazione(l));
+    Termina(Esito);
+}
+
+void TThreadCom::RiceviCoda() {
+    // The events land in the store the event-queue window has registered; with none, the count
+    // could not be known and the read would report a queue it never stored.
+    TCodaEventi* coda = CodaEventiCorrente();
+    if (!coda) {
+        Sincronizza([this] { finestre_.AzzeraGauge(); });
+        Termina(EsitoFallito);
+        return;
+    }
+    if (!Inizio(NumPassiCodaIniziale, false)) return;
+    TLinkComando& l = Com.Link;
+    Esito = LeggiPuntatoriCoda(l);
+    bool ok = Esito == EsitoOk;
+    int blocchi = 0;
+    if (ok) {
+        // Only the blocks the store can hold: never more than its slots, however many the panel has.
+        blocchi = NumBlocchiCoda(*coda);
+        Sincronizza([&] {
+            finestre_.AvanzaGauge();
+            finestre_.ImpostaMassimoGauge(blocchi + 3);
+            finestre_.Ridisegna();
+        });
+    } else {
+        Sincronizza([this] { finestre_.Ridisegna(); });
+    }
+    for (int b = 0; ok && b < blocchi; ++b)
+        ok = Passo(LeggiBloccoCoda(l, std::uint8_t(b)));
+    ok = ok && Passo(FineComunicazione(l));
+    Termina(Esito);
+}
+
+void TThreadCom::EliminaCoda() {
+    if (!Inizio(NumPassiEliminaCoda, true)) return;
+    TLinkComando& l = Com.Link;
+    [[maybe_unused]] const bool ok = Passo(CancellaCoda(l)) && Passo(FineComunicazione(l));
+    Termina(Esito);
+}
