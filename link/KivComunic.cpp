@@ -99,6 +99,14 @@ void TKivComunic::RiceviByte(int B) {
     }
     const std::uint8_t b = std::uint8_t(B);
     Somma = std::uint8_t(Somma + b);
+    // The sender stuffs every 02h and 03h among length, command and data, so a bare one there
+    // means the frame under way lost bytes or had its length damaged: a bare STX starts the next
+    // frame at once and a bare ETX drops the broken one. Waiting for the 5 s limit instead would
+    // swallow the replies that follow and fail every retry until then.
+    if ((Stato == 1 || Stato == 2) && !DlePendente && (b == STX || b == ETX)) {
+        Stato = 0;
+        ScadenzaFrame = {};
+    }
     switch (Stato) {
     case 0:
         Indice = 0;

@@ -224,3 +224,22 @@ TEST(Packers, InizializzaFrameAsksForIdentification) {
     EXPECT_EQ(f.LunghezzaRisposta, 3);
     EXPECT_EQ(f.Dati[0], 7);
 }
+
+TEST(Receiver, ABareStxInsideAFrameStartsTheNextFrame) {
+    // A damaged length byte (7 instead of 2) would otherwise swallow the next reply.
+    CountingReceiver r;
+    r.Feed({0x03, 0x02, 0x07, 0x05, 0x11, 0x22, 0x03});
+    EXPECT_EQ(r.Stato, 0); // the bare 03h dropped the broken frame
+    r.Feed({0x03, 0x02, 0x09, 0x05});
+    r.Feed(Wire(MakeFrame(3, {0x44, 0x55})));
+    EXPECT_EQ(r.UltimoFrame.Comando, 3);
+    EXPECT_EQ(r.UltimoFrame.Lunghezza, 2);
+    EXPECT_EQ(r.UltimoFrame.Dati[1], 0x55);
+}
+
+TEST(Receiver, StuffedStxAndEtxInsideAFrameStayData) {
+    CountingReceiver r;
+    r.Feed(Wire(MakeFrame(6, {0x02, 0x03, 0x10, 0x02})));
+    EXPECT_EQ(r.UltimoFrame.Comando, 6);
+    EXPECT_EQ(Bytes(r.UltimoFrame.Dati, r.UltimoFrame.Dati + 4), (Bytes{0x02, 0x03, 0x10, 0x02}));
+}
