@@ -534,4 +534,11 @@ void TMainFrm::MiInviaCentraleClick() {
     EseguiOperazioneCentrale(OpInviaConfigurazione);
 }
 void TMainFrm::MiCodaEventiClick() {}
-void TMainFrm::MiOpzioniClick() {}
+void TMainFrm::MiOpzioniClick() {
+    AggiornaConfigDaForm();
+    if (OpzioniFrm) OpzioniFrm->Mostra();
+    // The language may have changed.
+    TraduciForm();
+    AggiornaFormDaConfig();
+    AggiornaMenuModem();
+}

@@ -280,3 +280,21 @@ TEST_F(Opzioni, ShowingAndDefaultsPutTheSettingsIntoTheControls) {
     o.TestSegnaleModemBtnClick();
     EXPECT_EQ(data, o.KivModCom1.get());
 }
+
+TEST_F(Opzioni, TheOptionsMenuShowsTheWindowAndTranslatesTheMainWindowAgain) {
+    ScriviConfigPc(0, 0, 4000);
+    CreaFinestre();
+    MostraMainFrm();
+    const QString italiano = MainFrm->MiOpzioni->text();
+    QTimer::singleShot(0, OpzioniFrm, [] {
+        EXPECT_TRUE(OpzioniFrm->isVisible());
+        OpzioniFrm->LinguaCb->setCurrentIndex(1);
+        OpzioniFrm->ButtonOK->click();
+    });
+    MainFrm->MiOpzioni->trigger();
+    EXPECT_EQ(ConfigPc.Lingua, 1);
+    EXPECT_NE(MainFrm->MiOpzioni->text(), italiano);
+    EXPECT_EQ(MainFrm->MiOpzioni->text(), "Options");
+    EXPECT_FALSE(MainFrm->MIAttivaConnessioneModem->isVisible()); // still a cable link
+    MainFrm->close();
+}
