@@ -1,5 +1,6 @@
-// One QApplication for the whole test program, created before the first test and destroyed after
+// One QApplication for a whole Qt test program, created before the first test and destroyed after
 // the last (the test programs bring their own main, so it is registered from a static initialiser).
+// Linked into every test program that makes windows.
 #include <QApplication>
 #include <gtest/gtest.h>
 #include <memory>
@@ -11,13 +12,14 @@ class QtEnvironment final : public testing::Environment {
     void SetUp() override {
         if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
         app_ = std::make_unique<QApplication>(argc_, argv_);
+        // Tests close and reopen windows at will; the last one closing must not end anything.
         QApplication::setQuitOnLastWindowClosed(false);
     }
     void TearDown() override { app_.reset(); }
 
   private:
     int argc_ = 1;
-    char name_[8] = "test_ui";
+    char name_[10] = "vm415test";
     char* argv_[2] = {name_, nullptr};
     std::unique_ptr<QApplication> app_;
 };
@@ -27,10 +29,12 @@ class QtEnvironment final : public testing::Environment {
 
 } // namespace
 
-// ThreadSanitizer: Qt synchronises its own threads with futexes the sanitizer cannot see. Qt Core
-// hands work between its threads, and Qt Gui scales the logo smoothly on a pool of its own threads,
-// so the sanitizer reports Qt's memory handed between Qt's threads. Only memory calls made by those
-// two libraries are ignored; our code and the hand-over to the UI thread stay checked.
+// ThreadSanitizer: Qt and GLib synchronise their own threads (the file dialog's disk reader, the
+// smooth image scaling pool, the event dispatcher) with futexes the sanitizer cannot see, so it
+// reports their memory handed between their own threads. Only what these libraries themselves
+// call is ignored; our code and the hand-over to the UI thread stay checked.
 extern "C" const char* __tsan_default_suppressions() {
-    return "called_from_lib:libQt6Core.so.6\ncalled_from_lib:libQt6Gui.so.6\n";
+    return "called_from_lib:libQt6Core.so.6\n"
+           "called_from_lib:libQt6Gui.so.6\n"
+           "called_from_lib:libglib-2.0.so.0\n";
 }
