@@ -44,6 +44,10 @@ int TAttesaFrm::Mostra() {
     return exec();
 }
 
+void TAttesaFrm::NuovaOperazione() {
+    inAttesa_.clear();
+}
+
 void TAttesaFrm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;

@@ -26,6 +26,9 @@ class TAttesaFrm : public QDialog {
 
     // Shows the window modally; returns when the user presses Okbutton.
     int Mostra();
+    // UI thread, before a new operation's worker starts: what an earlier worker asked after its
+    // window was closed belongs to no showing and is dropped.
+    void NuovaOperazione();
 
     // The worker's operations (any thread).
     void ImpostaMassimoGauge(int Massimo);

@@ -64,6 +64,7 @@ TComThread ComDelProgramma() {
 std::uint8_t EseguiOperazioneCentrale(std::uint8_t Operazione) {
     if (!AttesaFrm) return EsitoFallito;
     // The windows outlive the worker: it is joined before they go.
+    AttesaFrm->NuovaOperazione();
     TFinestreThreadCom finestre(*AttesaFrm, MainFrm);
     auto worker = std::make_unique<TThreadCom>(false, ComDelProgramma(), Operazione, finestre);
     inCorso = worker.get();

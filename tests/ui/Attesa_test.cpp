@@ -142,3 +142,20 @@ TEST_F(Attesa, EachShowingStartsWithItsOwnTextsAgain) {
         a.Okbutton->click();
     });
 }
+
+TEST_F(Attesa, WhatAWorkerAskedAfterTheWindowClosedDoesNotReachTheNextOperation) {
+    TAttesaFrm& a = *attesa_;
+    MostraModale([&a] {
+        a.MostraOkbutton();
+        a.Okbutton->click();
+    });
+    // The earlier worker's last caption arrives once its window is gone.
+    Lavoratore([&a] { a.ImpostaCaption("Vecchia operazione"); });
+    a.NuovaOperazione();
+    MostraModale([&a] {
+        EXPECT_EQ(a.windowTitle(), platform::gui::FromCp1252(GetMessaggio("STRATTESA_ATTENDERE")));
+        a.MostraOkbutton();
+        a.Okbutton->click();
+    });
+    EXPECT_NE(a.windowTitle(), "Vecchia operazione");
+}
