@@ -463,7 +463,10 @@ std::vector<SerialPortInfo> ListSerialPorts() {
     Store store = Load();
     KeyData& numbers = store[Upper(kNumbersPath)];
     numbers.path = kNumbersPath;
-    const KeyData& bindings = store[Upper(kBindingsPath)];
+    // Looked up, not created: a missing bindings key would otherwise be saved as a nameless one.
+    static const KeyData noBindings;
+    const auto found = store.find(Upper(kBindingsPath));
+    const KeyData& bindings = found != store.end() ? found->second : noBindings;
 
     std::vector<SerialPortInfo> result;
     std::set<int> used;

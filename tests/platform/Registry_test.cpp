@@ -135,6 +135,11 @@ TEST(RegistrySerialComm, ListsRealSerialDevicesOnly) {
     EXPECT_EQ(ports[3].identity, "by-id:usb-FTDI_FT232R_A1-if00-port0");
     EXPECT_EQ(ResolveComPort(4), store.Folder().File("dev") + "/ttyUSB0");
     EXPECT_EQ(ResolveComPort(9), "");
+    // Listing keeps the numbers it gave and adds no key of its own making.
+    const auto bytes = store.Folder().Read("config/registry.txt");
+    const std::string saved(bytes.begin(), bytes.end());
+    EXPECT_NE(saved.find("SerialNumbers]"), std::string::npos);
+    EXPECT_EQ(saved.find("[]"), std::string::npos) << saved;
 
     HKEY key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key), 0);
