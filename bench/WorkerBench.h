@@ -15,6 +15,7 @@
 #include "ui/Finestre.h"
 #include "ui/Main.h"
 #include "ui/OperazioniCentrale.h"
+#include "tests/support/Simulatore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -47,48 +48,7 @@ inline std::string CartellaEseguibile() {
     return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
 }
 
-// vm415-sim from the build's program folder, on a pseudo-terminal of its own.
-class Simulatore {
-  public:
-    explicit Simulatore(const std::vector<std::string>& opzioni) {
-        const std::string programma = CartellaEseguibile() + "/vm415-sim";
-        int out[2];
-        if (::pipe2(out, O_CLOEXEC) != 0) return;
-        posix_spawn_file_actions_t azioni;
-        posix_spawn_file_actions_init(&azioni);
-        posix_spawn_file_actions_adddup2(&azioni, out[1], 1);
-        std::vector<std::string> argomenti{programma, "--quiet"};
-        argomenti.insert(argomenti.end(), opzioni.begin(), opzioni.end());
-        std::vector<char*> argv;
-        for (auto& a : argomenti)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, programma.c_str(), &azioni, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&azioni);
-        ::close(out[1]);
-        std::string riga;
-        char c;
-        pollfd p{out[0], POLLIN, 0};
-        while (::poll(&p, 1, 10000) > 0 && ::read(out[0], &c, 1) == 1 && c != '\n')
-            riga += c;
-        ::close(out[0]);
-        const std::string prefisso = "vm415-sim: listening on ";
-        if (riga.rfind(prefisso, 0) == 0) percorso = riga.substr(prefisso.size());
-    }
-    ~Simulatore() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        int stato = 0;
-        ::waitpid(pid_, &stato, 0);
-    }
-    Simulatore(const Simulatore&) = delete;
-    Simulatore& operator=(const Simulatore&) = delete;
-
-    std::string percorso;
-
-  private:
-    pid_t pid_ = -1;
-};
+using testing_support::Simulatore;
 
 // The program's windows and settings, made once for the whole run.
 class Programma {
@@ -101,8 +61,8 @@ class Programma {
     // Starts a panel with `opzioni` and gives the program a fresh link component on its line.
     bool Collega(const std::vector<std::string>& opzioni, int TimeoutComandDec = 10, int NumTentativi = 10) {
         com.reset();
-        sim = std::make_unique<Simulatore>(opzioni);
-        if (sim->percorso.empty() || !win32::BindComPort(PortaSim, sim->percorso)) return false;
+        sim = std::make_unique<Simulatore>(PortaSim, opzioni);
+        if (!sim->Pronto()) return false;
         TConfigCom c;
         c.TipoConnessione = TipoCavo;
         c.ComCavo = PortaSim;

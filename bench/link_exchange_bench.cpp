@@ -8,38 +8,28 @@
 #include "platform/fs/ProgramFolder.h"
 #include "platform/thread/Thread.h"
 #include "platform/win32/Win32Registry.h"
+#include "tests/support/Simulatore.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <future>
-#include <poll.h>
-#include <spawn.h>
 #include <string>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 using namespace std::chrono_literals;
 
-std::string CartellaProgramma() {
-    return std::filesystem::canonical("/proc/self/exe").parent_path().string();
-}
-
 // The simulated panel on COM1 of a throw-away settings store, and the link component on it.
 struct Banco {
     std::string cartella;
-    pid_t pid = -1;
+    std::unique_ptr<testing_support::Simulatore> sim;
     platform::TLoopUiThread ui;
     std::unique_ptr<TKivModCom> com;
 
@@ -53,30 +43,8 @@ struct Banco {
         win32::SetSerialRoots(roots);
         platform::SetProgramFolder(cartella + "/");
 
-        const std::string programma = CartellaProgramma() + "/vm415-sim";
-        int out[2];
-        if (pipe2(out, O_CLOEXEC) != 0) return;
-        posix_spawn_file_actions_t azioni;
-        posix_spawn_file_actions_init(&azioni);
-        posix_spawn_file_actions_adddup2(&azioni, out[1], 1);
-        std::vector<std::string> argomenti{programma, "--quiet"};
-        argomenti.insert(argomenti.end(), opzioni.begin(), opzioni.end());
-        std::vector<char*> argv;
-        for (auto& a : argomenti)
-            argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid, programma.c_str(), &azioni, nullptr, argv.data(), environ) != 0) pid = -1;
-        posix_spawn_file_actions_destroy(&azioni);
-        close(out[1]);
-        std::string riga;
-        char c;
-        pollfd p{out[0], POLLIN, 0};
-        while (poll(&p, 1, 10000) > 0 && read(out[0], &c, 1) == 1 && c != '\n')
-            riga += c;
-        close(out[0]);
-        const std::string prefisso = "vm415-sim: listening on ";
-        if (riga.rfind(prefisso, 0) != 0) return;
-        win32::BindComPort(1, riga.substr(prefisso.size()));
+        sim = std::make_unique<testing_support::Simulatore>(1, opzioni);
+        if (!sim->Pronto()) return;
 
         TConfigCom cfg;
         cfg.TipoConnessione = TipoCavo;
@@ -95,10 +63,7 @@ struct Banco {
     }
     ~Banco() {
         com.reset();
-        if (pid > 0) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-        }
+        sim.reset();
         std::filesystem::remove_all(cartella);
         win32::SetRegistryFolder("");
         win32::SetSerialRoots(win32::SerialRoots{});

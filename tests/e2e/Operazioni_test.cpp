@@ -8,7 +8,7 @@
 #include "link/KivModCom.h"
 #include "link/ThreadCom.h"
 #include "link/def_ver11.h"
-#include "linkui/Simulatore.h"
+#include "support/Simulatore.h"
 #include "platform/gui/qt/QtText.h"
 #include "serial/SerialTestSupport.h"
 #include "tools/sim/SimFaults.h"

@@ -3,7 +3,7 @@
 #include "link/KivCanaleFinto.h"
 #include "link/KivFormModComFrm.h"
 #include "link/KivModCom.h"
-#include "linkui/Simulatore.h"
+#include "support/Simulatore.h"
 #include "serial/SerialTestSupport.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"

@@ -4,7 +4,7 @@
 #include "link/KivCanaleFinto.h"
 #include "link/KivModCom.h"
 #include "link/def_ver11.h"
-#include "linkui/Simulatore.h"
+#include "support/Simulatore.h"
 #include "serial/SerialTestSupport.h"
 #include "support/TempFolder.h"
 

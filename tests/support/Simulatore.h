@@ -1,11 +1,12 @@
 #pragma once
-// The simulated panel vm415-sim, started for one test on a pseudo-terminal of its own and bound to
-// a COM number in the test's settings store, so that the link opens it like any serial port.
+// The simulated panel vm415-sim as a separate process, on a pseudo-terminal of its own, for tests
+// and benchmarks that reach it through the real serial link. Header-only so that the benchmarks,
+// which do not link the test support library, can use it too.
 #include "platform/win32/Win32Registry.h"
 
-#include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <filesystem>
 #include <poll.h>
 #include <spawn.h>
 #include <string>
@@ -19,8 +20,11 @@ namespace testing_support {
 
 class Simulatore {
   public:
+    // Starts vm415-sim from the running program's folder with the given options and waits for the
+    // path of its pseudo-terminal. Com > 0 binds that path to COMn in the settings store in use.
     Simulatore(int Com, const std::vector<std::string>& Opzioni) {
-        const std::string programma = std::string(VM415_BIN_DIR) + "/vm415-sim";
+        const std::string programma =
+            (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vm415-sim").string();
         int out[2];
         if (::pipe2(out, O_CLOEXEC) != 0) return;
         posix_spawn_file_actions_t azioni;
@@ -44,12 +48,14 @@ class Simulatore {
         ::close(out[0]);
         const std::string prefisso = "vm415-sim: listening on ";
         if (riga.rfind(prefisso, 0) == 0) percorso_ = riga.substr(prefisso.size());
-        if (!percorso_.empty()) win32::BindComPort(Com, percorso_);
+        if (!percorso_.empty() && Com > 0 && !win32::BindComPort(Com, percorso_)) percorso_.clear();
     }
+    explicit Simulatore(const std::vector<std::string>& Opzioni) : Simulatore(0, Opzioni) {}
     ~Simulatore() { Ferma(); }
     Simulatore(const Simulatore&) = delete;
     Simulatore& operator=(const Simulatore&) = delete;
 
+    // Running, with its pseudo-terminal known (and bound, when asked).
     bool Pronto() const { return pid_ > 0 && !percorso_.empty(); }
     const std::string& Percorso() const { return percorso_; }
     void Ferma() {
