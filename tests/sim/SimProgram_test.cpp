@@ -1,5 +1,6 @@
 // The vm415-sim program as scripts use it: options, the path it prints, the link file, a stop by
 // signal, and the image written on the way out.
+#include "sim/SimProcess.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -12,80 +13,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
-
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
-const std::string kProgram = std::string(VM415_BIN_DIR) + "/vm415-sim";
-
-// The running program with its standard output and error on pipes.
-class Program {
-  public:
-    explicit Program(const std::vector<std::string>& args) {
-        int out[2], err[2];
-        if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-        std::vector<char*> argv{const_cast<char*>(kProgram.c_str())};
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, kProgram.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        ::close(err[1]);
-        out_ = out[0];
-        err_ = err[0];
-    }
-    ~Program() {
-        if (pid_ > 0 && status_ < 0) {
-            ::kill(pid_, SIGKILL);
-            Wait();
-        }
-        ::close(out_);
-        ::close(err_);
-    }
-
-    bool Started() const { return pid_ > 0; }
-
-    // One line of standard output, waiting up to 10 s for it.
-    std::string Line() {
-        std::string line;
-        char c;
-        pollfd p{out_, POLLIN, 0};
-        while (::poll(&p, 1, 10000) > 0 && ::read(out_, &c, 1) == 1 && c != '\n')
-            line += c;
-        return line;
-    }
-
-    std::string Errors() {
-        std::string text;
-        char buf[512];
-        ssize_t n;
-        while ((n = ::read(err_, buf, sizeof buf)) > 0)
-            text.append(buf, n);
-        return text;
-    }
-
-    void Signal(int sig) { ::kill(pid_, sig); }
-
-    // The exit status; -1 when it did not exit normally.
-    int Wait() {
-        int status = 0;
-        if (::waitpid(pid_, &status, 0) != pid_) return -1;
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        return status_;
-    }
-
-  private:
-    pid_t pid_ = -1;
-    int out_ = -1, err_ = -1;
-    int status_ = -1;
-};
+using Program = sim_test::SimProcess;
+using sim_test::kProgram;
 
 Bytes Exchange(int fd, const Bytes& request, std::size_t replyBytes) {
     EXPECT_EQ(::write(fd, request.data(), request.size()), ssize_t(request.size()));
