@@ -18,7 +18,6 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 
 using Program = sim_test::SimProcess;
-using sim_test::kProgram;
 
 Bytes Exchange(int fd, const Bytes& request, std::size_t replyBytes) {
     EXPECT_EQ(::write(fd, request.data(), request.size()), ssize_t(request.size()));
