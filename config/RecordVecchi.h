@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 struct TConfigZonaVecchia {
     std::uint8_t Attiva;
@@ -34,6 +35,19 @@ static_assert(offsetof(TConfigInseritoreVecchio, CodiceRadio) == 15);
 // source can hold and to what the target can hold; bytes beyond the length are not copied.
 template <std::size_t N, std::size_t M> void CopiaTesto(TStringa<N>& Nuovo, const TStringa<M>& Vecchio) {
     Nuovo.Scrivi(Vecchio.Leggi());
+}
+
+// Both older formats open with the same header and installation data as the current image: a
+// conversion starts from a cleared, defaulted image and takes these over unchanged.
+template <class Vecchia> void IniziaConversione(TConfigCentrale& C, const Vecchia& V) {
+    std::memset(&C, 0, sizeof C);
+    ConfigDefault(C);
+    C.CodiceCentrale = V.CodiceCentrale;
+    CopiaTesto(C.DataInstallazionePc, V.DataInstallazionePc);
+    CopiaTesto(C.DataUltimaModificaPc, V.DataUltimaModificaPc);
+    CopiaTesto(C.CommentiPc, V.CommentiPc);
+    C.DataOraOrologio = V.DataOraOrologio;
+    CopiaTesto(C.NumTelefonoCentrale, V.NumTelefonoCentrale);
 }
 
 // Zone bytes 0..6, description and radio code; bytes 7..10 := 0.

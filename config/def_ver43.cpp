@@ -1,17 +1,7 @@
 #include "config/def_ver43.h"
 
-#include <cstring>
-
 void ConvertiDaVer43(TConfigCentrale& C, const TConfigCentraleVer43& V) {
-    std::memset(&C, 0, sizeof C);
-    ConfigDefault(C);
-
-    C.CodiceCentrale = V.CodiceCentrale;
-    CopiaTesto(C.DataInstallazionePc, V.DataInstallazionePc);
-    CopiaTesto(C.DataUltimaModificaPc, V.DataUltimaModificaPc);
-    CopiaTesto(C.CommentiPc, V.CommentiPc);
-    C.DataOraOrologio = V.DataOraOrologio;
-    CopiaTesto(C.NumTelefonoCentrale, V.NumTelefonoCentrale);
+    IniziaConversione(C, V);
 
     C.ChimeCentraleAbilitato = V.ChimeCentraleAbilitato;
     C.LivelloAntiAccecamento = V.LivelloAntiAccecamento;
