@@ -82,21 +82,6 @@ class SimTest : public ::testing::Test {
     TKivModCom com;
 };
 
-bool SimConModem() {
-    static const bool presente = [] {
-        const std::string comando = std::string(VM415_BIN_DIR) + "/vm415-sim --help 2>&1";
-        FILE* p = ::popen(comando.c_str(), "r");
-        if (!p) return false;
-        std::string testo;
-        char buf[512];
-        while (std::size_t n = std::fread(buf, 1, sizeof buf, p))
-            testo.append(buf, n);
-        ::pclose(p);
-        return testo.find("--modem ") != std::string::npos;
-    }();
-    return presente;
-}
-
 } // namespace
 
 TEST_F(SimTest, AnIdentificationGoesThroughTheCommandSetAndTheLink) {
@@ -190,7 +175,6 @@ TEST_F(SimTest, CorruptedRepliesNeverReachTheCallerAsSuccess) {
 }
 
 TEST_F(SimTest, ConnectThroughTheSimulatedModemThenExchange) {
-    if (!SimConModem()) GTEST_SKIP() << "vm415-sim has no modem front-end";
     com.NumTentativi = 3;
     com.TimeoutComandDec = 20;
     Avvia({"--modem", "--modem-connect-delay-ms", "100", "--modem-guard-ms", "0"}, TipoModem);
@@ -209,7 +193,6 @@ TEST_F(SimTest, ConnectThroughTheSimulatedModemThenExchange) {
 }
 
 TEST_F(SimTest, ADisconnectDuringTheModemWaitEndsTheConnectAtOnce) {
-    if (!SimConModem()) GTEST_SKIP() << "vm415-sim has no modem front-end";
     Avvia({"--modem", "--modem-connect-delay-ms", "60000", "--modem-guard-ms", "0"}, TipoModem);
     TKivModComFrm& f = *com.FormModCom();
     // The disconnect comes from a message handled while the connect waits, as a menu click would.
@@ -231,7 +214,6 @@ TEST_F(SimTest, ADisconnectDuringTheModemWaitEndsTheConnectAtOnce) {
 }
 
 TEST_F(SimTest, AnIncomingCallIsAnsweredWhenEnabled) {
-    if (!SimConModem()) GTEST_SKIP() << "vm415-sim has no modem front-end";
     com.AbilitaConnectRemoto = true;
     com.TimeoutComandDec = 20;
     Avvia({"--modem", "--modem-ring-every-s", "0.3", "--modem-connect-delay-ms", "100", "--modem-guard-ms",
