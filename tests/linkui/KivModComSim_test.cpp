@@ -4,8 +4,8 @@
 #include "link/KivCanaleFinto.h"
 #include "link/KivModCom.h"
 #include "link/def_ver11.h"
-#include "support/Simulatore.h"
 #include "serial/SerialTestSupport.h"
+#include "support/Simulatore.h"
 #include "support/TempFolder.h"
 
 #include "config/GetMessage_11.h"
