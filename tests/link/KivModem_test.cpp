@@ -280,7 +280,7 @@ TEST(ModemStop, AStoppedHangUpDoesNotWaitAndLeavesDtrUp) {
     modem.Arresta();
     const auto inizio = std::chrono::steady_clock::now();
     modem.SganciaLinea(); // the program's pauses: 4 s if they were not cut short
-    EXPECT_LT(std::chrono::steady_clock::now() - inizio, 500ms);
+    EXPECT_LT(std::chrono::steady_clock::now() - inizio, 2s);
     EXPECT_EQ(canale.TestoInviato(), "+++");
     EXPECT_TRUE(canale.Dtr().empty());
 }

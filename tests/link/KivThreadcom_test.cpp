@@ -105,6 +105,23 @@ class ScambioTest : public ::testing::Test {
     ScambioTest() { modem.PauseSgancio = {0ms, 0ms, 0ms}; }
     ~ScambioTest() override { thread.Ferma(); }
 
+    // Until the n-th dial has gone out, and a moment more so that the connect is waiting for its
+    // answer (with its deadline taken) before the test moves the clock.
+    void AttendiDial(std::size_t n) {
+        auto dial = [&] {
+            const std::string t = canale.TestoInviato();
+            std::size_t c = 0;
+            for (auto at = t.find("ATD1\r"); at != std::string::npos; at = t.find("ATD1\r", at + 1))
+                ++c;
+            return c;
+        };
+        const auto fine = std::chrono::steady_clock::now() + 10s;
+        while (dial() < n && std::chrono::steady_clock::now() < fine)
+            std::this_thread::sleep_for(1ms);
+        ASSERT_GE(dial(), n);
+        std::this_thread::sleep_for(300ms);
+    }
+
     CanaleFinto canale;
     TKivComunic comunic{&OrologioFinto};
     TKivModem modem{canale, &OrologioFinto};
@@ -246,9 +263,10 @@ TEST_F(ScambioTest, ABusyLinkAnswersOneAndSendsNothing) {
     canale.timeoutDec = 600;
     canale.tentativi = 1;
     auto primo = std::async(std::launch::async, [&] { return thread.EseguiComando(Richiesta(1, 3)); });
-    while (linea.Richieste() == 0)
+    // The panel sees the request before its last trailer byte has gone: wait for the whole frame.
+    const std::size_t inviati = Codifica(Richiesta(1, 3)).size();
+    while (canale.Inviati().size() < inviati)
         std::this_thread::sleep_for(1ms);
-    const std::size_t inviati = canale.Inviati().size();
     EXPECT_EQ(thread.EseguiComando(Richiesta(3, 216)), 1);
     EXPECT_EQ(thread.ApriCollegamento("", 3), 1);
     EXPECT_EQ(canale.Inviati().size(), inviati);
@@ -312,14 +330,14 @@ TEST_F(ScambioTest, ModemConnectGivesUpAfterEightySecondsOrAtADisconnect) {
     linea.ModemRispondeAlDial = false;
     thread.Start();
     auto esito = std::async(std::launch::async, [&] { return thread.ApriCollegamento("1", 3); });
-    std::this_thread::sleep_for(300ms);
+    AttendiDial(1);
     AvanzaOrologio(81s);
     ASSERT_EQ(esito.wait_for(2s), std::future_status::ready);
     EXPECT_EQ(esito.get(), 4);
     EXPECT_FALSE(thread.Occupato());
 
     esito = std::async(std::launch::async, [&] { return thread.ApriCollegamento("1", 3); });
-    std::this_thread::sleep_for(300ms);
+    AttendiDial(2);
     // An exchange asked during the connect finds the link busy and sends nothing.
     const std::size_t inviati = canale.Inviati().size();
     EXPECT_EQ(thread.EseguiComando(Richiesta(1, 3)), 1);

@@ -74,7 +74,7 @@ struct QtUiThread::Impl {
                 continue;
             }
             std::lock_guard lock(m);
-            job->error = error;
+            job->error = std::move(error);
             job->done = true;
             done.notify_all();
         }
@@ -125,7 +125,11 @@ void QtUiThread::RunAndWait(const std::function<void()>& call) {
     impl_->Queue(job);
     std::unique_lock lock(impl_->m);
     impl_->done.wait(lock, [&] { return job->done; });
-    if (job->error) std::rethrow_exception(job->error);
+    // The waiter takes the only reference to the exception, so the object dies on this thread,
+    // after this thread is done with it, not on the UI thread while a handler here still reads it.
+    std::exception_ptr error = std::move(job->error);
+    lock.unlock();
+    if (error) std::rethrow_exception(error);
 }
 
 void QtUiThread::Post(std::function<void()> call) {
