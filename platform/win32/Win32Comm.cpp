@@ -15,6 +15,8 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <thread>
 #include <unistd.h>
 #include <unordered_map>
@@ -100,6 +102,14 @@ struct PendingWait {
     std::thread::id owner;
 };
 
+// Unix 98 pseudo-terminal slaves have majors 136..143.
+bool IsPseudoTerminal(int fd) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISCHR(st.st_mode)) return false;
+    const unsigned m = major(st.st_rdev);
+    return m >= 136 && m <= 143;
+}
+
 class TtyLineDevice : public LineDevice {
   public:
     bool GetModemLines(int fd, int* lines) override { return tty::ModemGet(fd, lines); }
@@ -124,6 +134,7 @@ struct PortObject : Object {
     DWORD outQueueSize = 4096;
     bool modemOk = false;
     bool countersOk = false;
+    bool pseudoTerminal = false;
     int lastLines = 0;
     LineCounters eventCounters{}; // what WaitCommEvent has reported
     LineCounters errorCounters{}; // what ClearCommError has reported
@@ -472,6 +483,7 @@ HANDLE CreateFileA(const char* name, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) 
         auto it = lineDevices.find(path);
         port->line = it != lineDevices.end() ? it->second : std::make_shared<TtyLineDevice>();
     }
+    port->pseudoTerminal = IsPseudoTerminal(fd);
     port->modemOk = port->line->GetModemLines(fd, &port->lastLines);
     if (port->line->GetCounters(fd, &port->eventCounters)) {
         port->countersOk = true;
@@ -896,7 +908,10 @@ BOOL PurgeComm(HANDLE h, DWORD flags) {
     if (flags & PURGE_RXABORT) ++p->readAbortGen;
     if (flags & PURGE_TXABORT) ++p->writeAbortGen;
     if (flags & (PURGE_RXABORT | PURGE_TXABORT)) p->WakeAll();
-    tty::Flush(p->fd, flags & PURGE_RXCLEAR, flags & PURGE_TXCLEAR);
+    // A pseudo-terminal has no transmit queue of its own: what was written already waits on the
+    // far side, as bytes already on the wire would, and the kernel's output flush would take it
+    // back from there (a modem handshake's "*****" lost to the next exchange's purge).
+    tty::Flush(p->fd, flags & PURGE_RXCLEAR, (flags & PURGE_TXCLEAR) && !p->pseudoTerminal);
     if (flags & PURGE_RXCLEAR) {
         p->lastInQue = 0;
         p->WakeAll();
