@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 struct TConfigZonaVecchia {
     std::uint8_t Attiva;
@@ -48,6 +49,25 @@ template <class Vecchia> void IniziaConversione(TConfigCentrale& C, const Vecchi
     CopiaTesto(C.CommentiPc, V.CommentiPc);
     C.DataOraOrologio = V.DataOraOrologio;
     CopiaTesto(C.NumTelefonoCentrale, V.NumTelefonoCentrale);
+}
+
+// The vigilance numbers, the APN, both servers and the two Contact-ID tables stand alike in both
+// older formats. Their tables have 15 entries; the current image's entries 15..18 keep 000.
+template <class Vecchia> void CopiaVigilanzaServerECid(TConfigCentrale& C, const Vecchia& V) {
+    CopiaTesto(C.TelVigilanza1, V.TelVigilanza1);
+    CopiaTesto(C.TelVigilanza2, V.TelVigilanza2);
+    CopiaTesto(C.APN, V.APN);
+    CopiaTesto(C.IndirizzoIPServer1, V.IndirizzoIPServer1);
+    C.PortaServer1 = V.PortaServer1;
+    CopiaTesto(C.IndirizzoIPServer2, V.IndirizzoIPServer2);
+    C.PortaServer2 = V.PortaServer2;
+    constexpr std::size_t n = std::extent_v<decltype(V.TabellaEventiCid1)>;
+    static_assert(n == std::extent_v<decltype(V.TabellaEventiCid2)> &&
+                  n <= std::extent_v<decltype(C.TabellaEventiCid1)>);
+    for (std::size_t i = 0; i < n; ++i) {
+        CopiaTesto(C.TabellaEventiCid1[i], V.TabellaEventiCid1[i]);
+        CopiaTesto(C.TabellaEventiCid2[i], V.TabellaEventiCid2[i]);
+    }
 }
 
 // Zone bytes 0..6, description and radio code; bytes 7..10 := 0.

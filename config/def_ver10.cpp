@@ -74,20 +74,9 @@ void ConvertiDaVer10(TConfigCentrale& C, const TConfigCentraleVer10& V) {
     CopiaTesto(C.CidPrefAccount2, V.CidPrefAccount2);
     CopiaTesto(C.CidAccount1, V.CidAccount1);
     CopiaTesto(C.CidAccount2, V.CidAccount2);
-    CopiaTesto(C.TelVigilanza1, V.TelVigilanza1);
-    CopiaTesto(C.TelVigilanza2, V.TelVigilanza2);
-    CopiaTesto(C.APN, V.APN);
     CopiaTesto(C.APNUsername, V.APNUsername);
     CopiaTesto(C.APNPassword, V.APNPassword);
-    CopiaTesto(C.IndirizzoIPServer1, V.IndirizzoIPServer1);
-    C.PortaServer1 = V.PortaServer1;
-    CopiaTesto(C.IndirizzoIPServer2, V.IndirizzoIPServer2);
-    C.PortaServer2 = V.PortaServer2;
-    // Entries 15..18 are new: they keep 000.
-    for (int i = 0; i < NumEventiCidVer10; ++i) {
-        CopiaTesto(C.TabellaEventiCid1[i], V.TabellaEventiCid1[i]);
-        CopiaTesto(C.TabellaEventiCid2[i], V.TabellaEventiCid2[i]);
-    }
+    CopiaVigilanzaServerECid(C, V);
 
     C.InvioSmsSpvMancataSensori = 0;
     C.SubSonicoPresente = 0;

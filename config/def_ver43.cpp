@@ -54,18 +54,7 @@ void ConvertiDaVer43(TConfigCentrale& C, const TConfigCentraleVer43& V) {
     C.GiorniLifeTest = V.GiorniLifeTest;
     C.OraLifeTest = V.OraLifeTest;
     C.MinLifeTest = V.MinLifeTest;
-    CopiaTesto(C.TelVigilanza1, V.TelVigilanza1);
-    CopiaTesto(C.TelVigilanza2, V.TelVigilanza2);
-    CopiaTesto(C.APN, V.APN);
-    CopiaTesto(C.IndirizzoIPServer1, V.IndirizzoIPServer1);
-    C.PortaServer1 = V.PortaServer1;
-    CopiaTesto(C.IndirizzoIPServer2, V.IndirizzoIPServer2);
-    C.PortaServer2 = V.PortaServer2;
-    // Entries 15..18 are new: they keep 000.
-    for (int i = 0; i < NumEventiCidVer43; ++i) {
-        CopiaTesto(C.TabellaEventiCid1[i], V.TabellaEventiCid1[i]);
-        CopiaTesto(C.TabellaEventiCid2[i], V.TabellaEventiCid2[i]);
-    }
+    CopiaVigilanzaServerECid(C, V);
 
     // What the Vm409 does not have.
     C.InibizioneSirenaInParziale = 0;
