@@ -3,6 +3,7 @@
 #include "config/GetMessage_11.h"
 #include "platform/gui/qt/QtText.h"
 #include "platform/thread/Thread.h"
+#include "ui/Testi.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -69,8 +70,8 @@ void TAttesaFrm::closeEvent(QCloseEvent* event) {
 void TAttesaFrm::reject() {}
 
 void TAttesaFrm::FormShow() {
-    setWindowTitle(platform::gui::FromCp1252(GetMessaggio("STRATTESA_ATTENDERE")));
-    Okbutton->setText(platform::gui::FromCp1252(GetMessaggio("STRGLOBAL_OK")));
+    setWindowTitle(Testo("STRATTESA_ATTENDERE"));
+    Okbutton->setText(Testo("STRGLOBAL_OK"));
     testiImpostati_ = true;
     // Requests may queue while they run: take them one batch at a time.
     while (!inAttesa_.empty()) {

@@ -5,7 +5,6 @@
 #include "config/GetMessage_11.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/qt/LogoImage.h"
-#include "platform/gui/qt/QtText.h"
 #include "platform/gui/qt/TMaskEdit.h"
 #include "platform/gui/qt/TRadioGroup.h"
 #include "platform/gui/qt/TSpinEdit.h"
@@ -18,6 +17,7 @@
 #include "ui/OperazioniCentrale.h"
 #include "ui/Opzioni.h"
 #include "ui/Splash.h"
+#include "ui/Testi.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -42,21 +42,10 @@ TTempiChiusura TempiChiusuraMainFrm;
 
 namespace {
 
-using platform::gui::FromCp1252;
-
 constexpr int MaxZoneRadioPerPagina = 10;
 // Design height of a radio-zone row; the rows themselves are built at run time.
 constexpr int AltezzaDesignRigaRadio = 105;
 constexpr int AltezzaPannelliRighe = 680;
-
-QString Testo(std::string_view Chiave) {
-    return FromCp1252(GetMessaggio(Chiave));
-}
-
-template <class W> W* Nominato(W* w, const char* Nome) {
-    w->setObjectName(QString::fromLatin1(Nome));
-    return w;
-}
 
 QFrame* NuovoPannello(QWidget* Parent, const char* Nome, int Larghezza, int Altezza) {
     auto* p = Nominato(new QFrame(Parent), Nome);
@@ -526,8 +515,9 @@ void TMainFrm::MiInviaCentraleClick() {
     // Nothing loaded: neither a file nor the panel ever filled the image.
     const bool vuota = ConfigCentrale.IdCentrale == 0 && ConfigCentrale.VersioneCentrale == 0 &&
                        IdCentraleRx == 0 && VersioneCentraleRx == 0;
-    if (vuota && platform::gui::Dialogs().Message(platform::gui::MsgKind::Error, StrCfgVuota,
-                                                  platform::gui::MsgButtons::YesNo) != platform::gui::MsgResult::Yes)
+    if (vuota &&
+        platform::gui::Dialogs().Message(platform::gui::MsgKind::Error, StrCfgVuota,
+                                         platform::gui::MsgButtons::YesNo) != platform::gui::MsgResult::Yes)
         return;
     if (!platform::gui::AskYesNo(StrConfInvio)) return;
     AggiornaConfigDaForm();

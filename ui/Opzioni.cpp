@@ -4,9 +4,9 @@
 #include "link/KivFormModComFrm.h"
 #include "link/KivModCom.h"
 #include "link/ServerUdpAvvio.h"
-#include "platform/gui/qt/QtText.h"
 #include "platform/gui/qt/TSpinEdit.h"
 #include "ui/Collegamento.h"
+#include "ui/Testi.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -23,8 +23,6 @@ TKivModComFrm::TOpzioni OpzioniKivModCom1;
 
 namespace {
 
-using platform::gui::FromCp1252;
-
 constexpr const char* VersioneProgramma = "1.11c";
 constexpr int PortaMinima = 1;
 constexpr int PortaMassima = 65535;
@@ -36,15 +34,6 @@ constexpr std::uint8_t TentativiModem = 3;
 constexpr int TimeoutModemDec = 50;
 constexpr std::uint8_t TentativiCavo = 10;
 constexpr int TimeoutCavoDec = 10;
-
-QString Testo(std::string_view Chiave) {
-    return FromCp1252(GetMessaggio(Chiave));
-}
-
-template <class W> W* Nominato(W* w, const char* Nome) {
-    w->setObjectName(QString::fromLatin1(Nome));
-    return w;
-}
 
 } // namespace
 
