@@ -1,5 +1,7 @@
 #include "platform/thread/Thread.h"
 
+#include "platform/thread/UiCallQueue.h"
+
 #include <deque>
 #include <exception>
 #include <map>
@@ -32,18 +34,10 @@ void ProcessMessagesIfUiThread() {
 }
 
 struct TLoopUiThread::Impl {
-    struct Job {
-        std::function<void()> call;
-        bool done = false;
-        std::exception_ptr error;
-        bool waited = false;
-    };
     std::thread::id uiId = std::this_thread::get_id();
     IUiThread* previous = nullptr;
-    mutable std::mutex m;
-    std::condition_variable work; // a job was queued
-    std::condition_variable done; // a job has run
-    std::deque<std::shared_ptr<Job>> jobs;
+    UiCallQueue calls;
+    mutable std::mutex shownM;
     int shown = 0;
     std::string lastShown;
 };
@@ -68,61 +62,16 @@ void TLoopUiThread::RunAndWait(const std::function<void()>& call) {
         call();
         return;
     }
-    auto job = std::make_shared<Impl::Job>();
-    job->call = call;
-    job->waited = true;
-    std::unique_lock lock(impl_->m);
-    impl_->jobs.push_back(job);
-    impl_->work.notify_all();
-    impl_->done.wait(lock, [&] { return job->done; });
-    // Taken under the lock, so that the exception is only ever touched by one thread at a time.
-    std::exception_ptr error = std::move(job->error);
-    job->error = nullptr;
-    lock.unlock();
-    if (error) std::rethrow_exception(error);
+    impl_->calls.RunAndWait(call);
 }
 
 void TLoopUiThread::Post(std::function<void()> call) {
-    auto job = std::make_shared<Impl::Job>();
-    job->call = std::move(call);
-    std::lock_guard lock(impl_->m);
-    impl_->jobs.push_back(job);
-    impl_->work.notify_all();
+    impl_->calls.Post(std::move(call));
 }
 
 void TLoopUiThread::ProcessMessages() {
     if (!IsUiThread()) return;
-    for (;;) {
-        std::shared_ptr<Impl::Job> job;
-        {
-            std::lock_guard lock(impl_->m);
-            if (impl_->jobs.empty()) return;
-            job = impl_->jobs.front();
-            impl_->jobs.pop_front();
-        }
-        std::exception_ptr error;
-        try {
-            job->call();
-        } catch (...) {
-            error = std::current_exception();
-        }
-        std::lock_guard lock(impl_->m);
-        if (error && !job->waited) {
-            // A posted call has nobody to give its exception to: the application shows it.
-            ++impl_->shown;
-            try {
-                std::rethrow_exception(error);
-            } catch (const std::exception& e) {
-                impl_->lastShown = e.what();
-            } catch (...) {
-                impl_->lastShown = "unknown exception";
-            }
-        }
-        if (job->waited) job->error = std::move(error);
-        error = nullptr;
-        job->done = true;
-        impl_->done.notify_all();
-    }
+    impl_->calls.RunAll([this](const std::string& message) { ShowException(message); });
 }
 
 bool TLoopUiThread::RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
@@ -133,9 +82,7 @@ bool TLoopUiThread::RunUntil(const std::function<bool()>& done, std::chrono::mil
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) return done();
         // Conditions set by other threads without a handed-over call are seen within a few ms.
-        std::unique_lock lock(impl_->m);
-        impl_->work.wait_until(lock, std::min(deadline, now + std::chrono::milliseconds(5)),
-                               [&] { return !impl_->jobs.empty(); });
+        impl_->calls.WaitForCall(std::min(deadline, now + std::chrono::milliseconds(5)));
     }
 }
 
@@ -144,18 +91,18 @@ void TLoopUiThread::RunFor(std::chrono::milliseconds duration) {
 }
 
 void TLoopUiThread::ShowException(const std::string& message) {
-    std::lock_guard lock(impl_->m);
+    std::lock_guard lock(impl_->shownM);
     ++impl_->shown;
     impl_->lastShown = message;
 }
 
 int TLoopUiThread::ShownExceptions() const {
-    std::lock_guard lock(impl_->m);
+    std::lock_guard lock(impl_->shownM);
     return impl_->shown;
 }
 
 std::string TLoopUiThread::LastShownException() const {
-    std::lock_guard lock(impl_->m);
+    std::lock_guard lock(impl_->shownM);
     return impl_->lastShown;
 }
 

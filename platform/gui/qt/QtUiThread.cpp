@@ -1,15 +1,12 @@
 #include "platform/gui/qt/QtUiThread.h"
 
 #include "platform/gui/Dialogs.h"
+#include "platform/thread/UiCallQueue.h"
 
 #include <QApplication>
 #include <QSocketNotifier>
 #include <cerrno>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
-#include <exception>
-#include <mutex>
 #include <stdexcept>
 #include <sys/eventfd.h>
 #include <thread>
@@ -18,33 +15,17 @@
 namespace platform::gui {
 
 struct QtUiThread::Impl {
-    struct Job {
-        std::function<void()> call;
-        bool waited = false;
-        bool done = false;
-        std::exception_ptr error;
-    };
-
     std::thread::id uiId = std::this_thread::get_id();
     IUiThread* previous = nullptr;
     int wakeFd = -1;
     std::unique_ptr<QSocketNotifier> notifier;
-
-    std::mutex m;
-    std::condition_variable done; // a waited job has run
-    std::deque<std::shared_ptr<Job>> jobs;
-
-    void Queue(const std::shared_ptr<Job>& job) {
-        {
-            std::lock_guard lock(m);
-            jobs.push_back(job);
-        }
-        // The counter only wakes the loop; the queue is the truth. A full counter (never in
-        // practice) still leaves the fd readable, so no wake-up is lost.
+    // The counter only wakes the loop; the queue is the truth. A full counter (never in practice)
+    // still leaves the fd readable, so no wake-up is lost.
+    UiCallQueue calls{[this] {
         const std::uint64_t one = 1;
         while (::write(wakeFd, &one, sizeof one) < 0 && errno == EINTR) {
         }
-    }
+    }};
 
     void Drain() {
         std::uint64_t count;
@@ -52,42 +33,8 @@ struct QtUiThread::Impl {
         }
     }
 
-    // Runs until the queue is empty, including calls queued by the calls themselves.
-    void RunJobs(QtUiThread& self) {
-        for (;;) {
-            std::shared_ptr<Job> job;
-            {
-                std::lock_guard lock(m);
-                if (jobs.empty()) return;
-                job = jobs.front();
-                jobs.pop_front();
-            }
-            std::exception_ptr error;
-            try {
-                job->call();
-            } catch (...) {
-                error = std::current_exception();
-            }
-            if (!job->waited) {
-                // A posted call has nobody to give its exception to: the application shows it.
-                if (error) self.ShowException(Describe(error));
-                continue;
-            }
-            std::lock_guard lock(m);
-            job->error = std::move(error);
-            job->done = true;
-            done.notify_all();
-        }
-    }
-
-    static std::string Describe(const std::exception_ptr& error) {
-        try {
-            std::rethrow_exception(error);
-        } catch (const std::exception& e) {
-            return e.what();
-        } catch (...) {
-            return "Unknown exception";
-        }
+    void RunCalls(QtUiThread& self) {
+        calls.RunAll([&self](const std::string& message) { self.ShowException(message); });
     }
 };
 
@@ -97,14 +44,14 @@ QtUiThread::QtUiThread() : impl_(std::make_unique<Impl>()) {
     impl_->notifier = std::make_unique<QSocketNotifier>(impl_->wakeFd, QSocketNotifier::Read);
     QObject::connect(impl_->notifier.get(), &QSocketNotifier::activated, impl_->notifier.get(), [this] {
         impl_->Drain();
-        impl_->RunJobs(*this);
+        impl_->RunCalls(*this);
     });
     impl_->previous = platform::UiThread();
     platform::SetUiThread(this);
 }
 
 QtUiThread::~QtUiThread() {
-    impl_->RunJobs(*this);
+    impl_->RunCalls(*this);
     platform::SetUiThread(impl_->previous);
     impl_->notifier.reset();
     ::close(impl_->wakeFd);
@@ -119,29 +66,17 @@ void QtUiThread::RunAndWait(const std::function<void()>& call) {
         call();
         return;
     }
-    auto job = std::make_shared<Impl::Job>();
-    job->call = call;
-    job->waited = true;
-    impl_->Queue(job);
-    std::unique_lock lock(impl_->m);
-    impl_->done.wait(lock, [&] { return job->done; });
-    // The waiter takes the only reference to the exception, so the object dies on this thread,
-    // after this thread is done with it, not on the UI thread while a handler here still reads it.
-    std::exception_ptr error = std::move(job->error);
-    lock.unlock();
-    if (error) std::rethrow_exception(error);
+    impl_->calls.RunAndWait(call);
 }
 
 void QtUiThread::Post(std::function<void()> call) {
-    auto job = std::make_shared<Impl::Job>();
-    job->call = std::move(call);
-    impl_->Queue(job);
+    impl_->calls.Post(std::move(call));
 }
 
 void QtUiThread::ProcessMessages() {
     if (!IsUiThread()) return;
     impl_->Drain();
-    impl_->RunJobs(*this);
+    impl_->RunCalls(*this);
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
