@@ -15,6 +15,7 @@
 #include "ui/Finestre.h"
 #include "ui/Main.h"
 #include "ui/OperazioniCentrale.h"
+#include "tests/link/LinkDoppio.h"
 #include "tests/support/Simulatore.h"
 
 #include <QAction>
@@ -141,18 +142,13 @@ struct TByteRicezione {
     int Richieste = 0, Risposte = 0;
 };
 inline TByteRicezione ByteRicezione(const std::uint8_t identificazione[3], const std::uint8_t dataOra[5]) {
-    class Cattura final : public TLinkComando {
-      public:
-        std::uint8_t InviaComando(const TFrameComunic& q) override {
-            frame = q;
-            return EsitoFallito;
-        }
-        void CopiaRisposta(TFrameComunic&) override {}
-        TFrameComunic frame{};
-    } k;
+    testing_support::LinkDoppio k; // unscripted: it records each request and answers none
     TByteRicezione r;
     int& t = r.Risposte;
-    auto risposta = [&](std::uint8_t comando) { t += ByteSulFilo(comando, k.frame.Dati, k.frame.Lunghezza); };
+    auto risposta = [&](std::uint8_t comando) {
+        const TFrameComunic& f = k.Richieste.back();
+        t += ByteSulFilo(comando, f.Dati, f.Lunghezza);
+    };
     auto richiesta = [&](std::uint8_t comando, int blocco) {
         const std::uint8_t b = std::uint8_t(blocco);
         r.Richieste += ByteSulFilo(comando, &b, blocco < 0 ? 0 : 1);

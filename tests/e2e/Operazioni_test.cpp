@@ -7,6 +7,7 @@
 #include "config/GlobalsVar.h"
 #include "link/KivModCom.h"
 #include "link/ThreadCom.h"
+#include "link/LinkDoppio.h"
 #include "link/def_ver11.h"
 #include "support/Simulatore.h"
 #include "platform/gui/qt/QtText.h"
@@ -40,17 +41,6 @@ namespace {
 
 constexpr int PortaSim = 5;
 
-// Records each request and answers none: the encoders' payloads without a line.
-class Cattura final : public TLinkComando {
-  public:
-    std::uint8_t InviaComando(const TFrameComunic& q) override {
-        frame = q;
-        return EsitoFallito;
-    }
-    void CopiaRisposta(TFrameComunic&) override {}
-    TFrameComunic frame{};
-};
-
 // The payloads of every block that travels, as the program would send them from `c`, in the order
 // a receive reads them: general block, telephone numbers, 11 zone blocks, 2 keypad blocks,
 // Contact-ID and GPRS block, Contact-ID tables. Two images that give the same payloads hold the
@@ -58,9 +48,9 @@ class Cattura final : public TLinkComando {
 std::vector<std::vector<std::uint8_t>> Carichi(const TConfigCentrale& c) {
     const TConfigCentrale salvata = ConfigCentrale;
     ConfigCentrale = c;
-    Cattura k;
+    testing_support::LinkDoppio k; // unscripted: it records each request and answers none
     std::vector<std::vector<std::uint8_t>> v;
-    auto prendi = [&](std::uint8_t) { v.emplace_back(k.frame.Dati, k.frame.Dati + k.frame.Lunghezza); };
+    auto prendi = [&](std::uint8_t) { v.push_back(testing_support::DatiDi(k.Richieste.back())); };
     prendi(ScriviDatiGenerali(k));
     prendi(ScriviNumTel(k));
     for (std::uint8_t b = 0; b < 11; ++b)
