@@ -1,6 +1,7 @@
 #include "ui/Applicazione.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <clocale>
 
 namespace {
 QString titolo;
@@ -15,4 +16,13 @@ void ImpostaTitoloApplicazione(const QString& Titolo) {
 
 QString TitoloApplicazione() {
     return titolo;
+}
+
+TAmbienteProgramma::TAmbienteProgramma() {
+    // Qt adopts the user's C locale; the configuration code reads and writes numbers with the C
+    // library and must see them the same way on every machine.
+    std::setlocale(LC_NUMERIC, "C");
+    // The program ends when the main window has closed, whatever other window is left.
+    QApplication::setQuitOnLastWindowClosed(false);
+    dialogs_.Install();
 }

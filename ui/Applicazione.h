@@ -1,7 +1,22 @@
 #pragma once
-// The application object's title: the program's name for the desktop (task bar, window lists).
-// Window captions are the windows' own and never carry it.
+#include "platform/gui/qt/QtDialogs.h"
+#include "platform/gui/qt/QtUiThread.h"
+
 #include <QString>
 
+// The application object's title: the program's name for the desktop (task bar, window lists).
+// Window captions are the windows' own and never carry it.
 void ImpostaTitoloApplicazione(const QString& Titolo);
 QString TitoloApplicazione();
+
+// What the program sets up once its QApplication exists and keeps for its lifetime: numbers read
+// the same on every machine, the end comes with the main window only, calls from other threads
+// reach the UI thread, and messages and file choices go through Qt's dialogs.
+class TAmbienteProgramma {
+  public:
+    TAmbienteProgramma();
+
+  private:
+    platform::gui::QtUiThread ui_;
+    platform::gui::QtDialogs dialogs_;
+};

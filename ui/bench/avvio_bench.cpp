@@ -4,8 +4,6 @@
 // of the main window to the windows destroyed, once with the closing's two fixed pauses as the
 // program has them and once without them, so the difference shows what the pauses cost.
 // The very first start of the process (QApplication included) is timed once and printed.
-#include "platform/gui/qt/QtDialogs.h"
-#include "platform/gui/qt/QtUiThread.h"
 #include "ui/Applicazione.h"
 #include "ui/Finestre.h"
 #include "ui/Main.h"
@@ -13,7 +11,6 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <clocale>
 #include <cstdio>
 
 namespace {
@@ -73,11 +70,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int argcQt = 1;
     QApplication app(argcQt, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    QApplication::setQuitOnLastWindowClosed(false);
-    platform::gui::QtUiThread ui;
-    platform::gui::QtDialogs dialogs;
-    dialogs.Install();
+    TAmbienteProgramma ambiente;
 
     Avvia();
     const auto mostrata = Orologio::now();
