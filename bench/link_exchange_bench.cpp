@@ -5,16 +5,15 @@
 //   accepted, with a panel that answers at once (an upper bound: the panel's own turnaround on
 //   the pseudo-terminal is inside it).
 #include "link/KivModCom.h"
-#include "platform/fs/ProgramFolder.h"
 #include "platform/thread/Thread.h"
-#include "platform/win32/Win32Registry.h"
-#include "tests/support/Simulatore.h"
+#include "serial/SerialTestSupport.h"
+#include "support/Simulatore.h"
+#include "support/TempFolder.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <future>
 #include <string>
 #include <sys/resource.h>
@@ -28,20 +27,14 @@ using namespace std::chrono_literals;
 
 // The simulated panel on COM1 of a throw-away settings store, and the link component on it.
 struct Banco {
-    std::string cartella;
+    serial_test::StoreScope store;
+    testing_support::TempFolder cartella;
+    testing_support::ProgramFolderScope programma{cartella.Path()};
     std::unique_ptr<testing_support::Simulatore> sim;
     platform::TLoopUiThread ui;
     std::unique_ptr<TKivModCom> com;
 
     explicit Banco(const std::vector<std::string>& opzioni) {
-        char tmpl[] = "/tmp/vm415-linkbench-XXXXXX";
-        cartella = mkdtemp(tmpl);
-        win32::SetRegistryFolder(cartella);
-        win32::SerialRoots roots;
-        roots.sysClassTty = cartella + "/none";
-        roots.serialById = cartella + "/none";
-        win32::SetSerialRoots(roots);
-        platform::SetProgramFolder(cartella + "/");
 
         sim = std::make_unique<testing_support::Simulatore>(1, opzioni);
         if (!sim->Pronto()) return;
@@ -49,9 +42,9 @@ struct Banco {
         TConfigCom cfg;
         cfg.TipoConnessione = TipoCavo;
         cfg.ComCavo = 1;
-        std::FILE* f = std::fopen((cartella + "/comconfig.cfg").c_str(), "wb");
-        std::fwrite(&cfg, 1, sizeof cfg, f);
-        std::fclose(f);
+        std::vector<std::uint8_t> byte(sizeof cfg);
+        std::memcpy(byte.data(), &cfg, sizeof cfg);
+        cartella.Write("comconfig.cfg", byte);
 
         com = std::make_unique<TKivModCom>();
         com->OpzioniFinestra.AscoltaDispositivi = false;
@@ -62,12 +55,9 @@ struct Banco {
         com->Loaded();
     }
     ~Banco() {
+        // The link goes before the panel it talks to.
         com.reset();
         sim.reset();
-        std::filesystem::remove_all(cartella);
-        win32::SetRegistryFolder("");
-        win32::SetSerialRoots(win32::SerialRoots{});
-        platform::SetProgramFolder("");
     }
     bool Pronto() const { return com && com->FormModCom()->ComPort.Active(); }
 
