@@ -1,5 +1,7 @@
 #include "ui/Applicazione.h"
 
+#include "platform/gui/qt/Caratteri.h"
+
 #include <QApplication>
 #include <clocale>
 
@@ -25,4 +27,5 @@ TAmbienteProgramma::TAmbienteProgramma() {
     // The program ends when the main window has closed, whatever other window is left.
     QApplication::setQuitOnLastWindowClosed(false);
     dialogs_.Install();
+    platform::gui::ImpostaCaratteri();
 }

@@ -2,29 +2,20 @@
 // The main window: the ten pages of the configuration, the File and Options menus, and the life
 // of the program from the window's creation to its closing.
 #include "config/GlobalsVar.h"
+#include "ui/MainControlli.h"
 
 #include <QMainWindow>
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-class QAction;
-class QCheckBox;
-class QFrame;
-class QLabel;
-class QMenu;
-class QMenuBar;
-class QScrollArea;
-class QTabWidget;
-class TImmagine;
-
-namespace platform::gui {
-class TMaskEdit;
-class TRadioGroup;
-class TSpinEdit;
-class TUpDown;
-} // namespace platform::gui
+class TFrameBidir;
+class TFrameInser;
+class TFrameNumTel;
+class TFrameSensFilo;
+class TFrameSensRadio;
 
 // The two fixed pauses of the closing: after the window is hidden and at the very end, so that
 // whatever the closing set going (the options window's UDP restart, the link's port) can settle.
@@ -35,7 +26,7 @@ struct TTempiChiusura {
 };
 extern TTempiChiusura TempiChiusuraMainFrm;
 
-class TMainFrm : public QMainWindow, public IControlliMainFrm {
+class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlliMainFrm {
     Q_OBJECT
   public:
     explicit TMainFrm(QWidget* parent = nullptr);
@@ -45,8 +36,10 @@ class TMainFrm : public QMainWindow, public IControlliMainFrm {
     void ImpostaVisibile(std::string_view NomeControllo, bool Visibile) override;
     void ImpostaAbilitato(std::string_view NomeControllo, bool Abilitato) override;
 
-    // Translates the window's texts into the language of the program settings.
+    // Translates the window's texts into the language of the program settings, then the rows'.
     void TraduciForm();
+    // The rows' texts and choice lists, and whether their radio codes can be typed.
+    void TraduciFrame();
     // The image into the controls, and the controls into the image.
     void AggiornaFormDaConfig();
     void AggiornaConfigDaForm();
@@ -61,102 +54,16 @@ class TMainFrm : public QMainWindow, public IControlliMainFrm {
     int PaginaRadio() const { return PaginaRadio_; }
     std::uint8_t OperazioneModemInCorso() const { return OperazioneModemInCorso_; }
 
+    // The run-time rows, from CreaFrame to DistruggiFrame; a row that could not be made is null.
+    std::array<TFrameInser*, 16> FrameInser{};
+    std::array<TFrameBidir*, 16> FrameBidir{};
+    std::array<TFrameSensFilo*, 9> FrameSensFilo{};
+    std::array<TFrameSensRadio*, 10> FrameSensRadio{};
+    std::array<TFrameNumTel*, 8> FrameNumTel{};
+
     // Translated texts kept for the dialogs (Windows-1252).
     std::string StrSovrascrivere, StrConfInvio, StrConnessioneOk, StrConnessioneNo, StrCopiaPrec,
         StrCodaNoFileCfg, StrCodaFileCfgOk, StrCfgVuota;
-
-    // ---- Menu
-    QMenuBar* MainMenu1;
-    QMenu* MiFile;
-    QAction* MiLeggiFile;
-    QAction* MiSalvaApertoFile;
-    QAction* MiSalvaConNomeFile;
-    QAction* MiSalvaFileKit;
-    QAction* MiStampaConfigurazione;
-    QAction* MIImportaFile;
-    QAction* MIAttivaConnessioneModem;
-    QAction* MIDisattivaConnessioneModem;
-    QAction* MISepConnessioneModem;
-    QAction* MiRiceviCentrale;
-    QAction* MiInviaCentrale;
-    QAction* MiCodaEventi;
-    QAction* MiEsci;
-    QMenu* MiOpzioniM;
-    QAction* MiOpzioni;
-
-    // ---- Pages, in order
-    QTabWidget* PageControl;
-    QWidget* SheetDatiInstallazione;
-    QWidget* SheetConfigurazioneCentrale;
-    QWidget* SheetDescrizioneMessaggiCentrale;
-    QWidget* SheetConfigurazioneInseritori;
-    QWidget* SheetConfigurazioneBidirezionali;
-    QWidget* SheetConfigurazioneZoneFilo;
-    QWidget* SheetConfigurazioneZoneRadio;
-    QWidget* SheetConfigurazioneModem;
-    QWidget* SheetConfigurazioneSim;
-    QWidget* SheetConfigurazioneCid;
-
-    QScrollArea* ScrollBoxDati;
-    QScrollArea* ScrollBoxCentrale;
-    QScrollArea* ScrollBoxMessaggi;
-    QScrollArea* ScrollBoxInseritori;
-    QScrollArea* ScrollBoxBidirezionali;
-    QScrollArea* ScrollBoxSensoriFilo;
-    QScrollArea* ScrollBoxSensoriRadio;
-    QScrollArea* ScrollBoxModem;
-    QScrollArea* ScrollBoxSim;
-    QScrollArea* ScrollBoxContactId;
-
-    QFrame* PanelInst;
-    QFrame* PanelCentrale;
-    QFrame* PanelMessaggi;
-    QFrame* PanelInseritori;
-    QFrame* PanelBidirezionali;
-    QFrame* PanelFilo;
-    QFrame* PanelOnBoard;
-    QFrame* PanelRadio;
-    QFrame* PanelCfgModem;
-    QFrame* PanelSim;
-    QFrame* PanelCid;
-    QFrame* PanelContactId;
-    QFrame* PanelGprsGen;
-    QFrame* PanelGprs1;
-    QFrame* PanelGprs2;
-
-    // ---- First page
-    TImmagine* ImmagineLogo;
-
-    // ---- Panel options page
-    QCheckBox* SetSensoriEsterniInclusi;
-    QCheckBox* SetSubSonicoPresente;
-    QLabel* SecondiSuoneriaPreallarmeLabel;
-    platform::gui::TSpinEdit* SetTempoPreallarmeSec;
-    QLabel* SecondiTempoSuoneriaEsterniLabel;
-    platform::gui::TSpinEdit* SetTempoSuoneriaEsterniSec;
-    QLabel* SecondiTempoSuoneriaLabel;
-    platform::gui::TSpinEdit* SetTempoSuoneriaSec;
-    QCheckBox* SetSuoneriaSettoreF1;
-    QCheckBox* SetSuoneriaSettoreF2;
-    QCheckBox* SetSuoneriaSettoreF3;
-    QCheckBox* SetSuoneriaSettoreF4;
-    QCheckBox* SetAbilitazioneAvvisiSettoreF1;
-    QCheckBox* SetAbilitazioneAvvisiSettoreF2;
-    QCheckBox* SetAbilitazioneAvvisiSettoreF3;
-    QCheckBox* SetAbilitazioneAvvisiSettoreF4;
-
-    // ---- Radio zones page
-    platform::gui::TUpDown* SelezPaginaRadio;
-
-    // ---- Telephone page
-    QLabel* NumTelCentraleLabel;
-    platform::gui::TMaskEdit* SetNumTelefonoCentrale;
-
-    // ---- SIM page
-    platform::gui::TRadioGroup* SetSimVoceEdit;
-    QCheckBox* SetInvioSmsCreditoConEiv;
-    QLabel* SetTestoLiberoSmsLabel;
-    platform::gui::TMaskEdit* SetTestoFissoSms;
 
   signals:
     // The window has closed: the program ends.

@@ -1,6 +1,8 @@
 // One QApplication for a whole Qt test program, created before the first test and destroyed after
 // the last (the test programs bring their own main, so it is registered from a static initialiser).
 // Linked into every test program that makes windows.
+#include "platform/gui/qt/Caratteri.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 #include <memory>
@@ -14,6 +16,8 @@ class QtEnvironment final : public testing::Environment {
         app_ = std::make_unique<QApplication>(argc_, argv_);
         // Tests close and reopen windows at will; the last one closing must not end anything.
         QApplication::setQuitOnLastWindowClosed(false);
+        // The program's own fonts, so that what the tests measure is what the user sees.
+        platform::gui::ImpostaCaratteri();
     }
     void TearDown() override { app_.reset(); }
 
