@@ -6,6 +6,7 @@
 #include "platform/fs/ProgramFolder.h"
 #include "platform/gui/Dialogs.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <mutex>
@@ -77,7 +78,16 @@ int LeggiTabella(std::string& Contenuto) {
 
 } // namespace
 
+namespace {
+std::atomic<std::uint64_t> ricerche{0};
+} // namespace
+
+std::uint64_t NumeroRicercheTesti() {
+    return ricerche.load(std::memory_order_relaxed);
+}
+
 void GetMessaggio(std::string_view Chiave, std::string& Risultato) {
+    ricerche.fetch_add(1, std::memory_order_relaxed);
     std::string contenuto;
     if (const int errore = LeggiTabella(contenuto); errore != 0) {
         platform::gui::ShowError("FILE LINGUA NON TROVATO: Error " + std::to_string(errore));

@@ -18,6 +18,8 @@ constexpr const char* NomeFileLingue = "Lingue.csv";
 void GetMessaggio(std::string_view Chiave, std::string& Risultato);
 // The same, starting from an empty text.
 std::string GetMessaggio(std::string_view Chiave);
+// How many lookups the program has made so far, for the figures of the benchmarks.
+std::uint64_t NumeroRicercheTesti();
 
 // The decimal form padded with '0' in front to Larghezza characters; never cut.
 std::string IntToStrZeri(std::int32_t Valore, std::int32_t Larghezza);

@@ -59,19 +59,23 @@ TKivModComDialogo::TKivModComDialogo(TKivModComFrm& Logica, QWidget* parent)
         edit_[i]->setMaxLength(MassimoEdit);
     }
 
+    // Three columns of buttons as wide as the longest caption of the four languages needs (the
+    // Spanish signal test's), spread across the window under the connection group.
+    constexpr int LarghezzaBottone = 140;
+    constexpr int Colonne[3] = {20, 180, 340};
     auto bottone = [this](const char* nome, int x, int y) {
         auto* b = new QPushButton(this);
         b->setObjectName(nome);
-        b->setGeometry(x, y, 110, 30);
+        b->setGeometry(x, y, LarghezzaBottone, 30);
         b->setAutoDefault(false);
         return b;
     };
-    saveBtn_ = bottone("SaveBtn", 20, 320);
-    readBtn_ = bottone("ReadBtn", 140, 320);
-    defaultBtn_ = bottone("DefaultDataBtn", 260, 320);
-    testModemBtn_ = bottone("TestModemBtn", 20, 360);
-    testSegnaleBtn_ = bottone("TestSegnaleModemBtn", 140, 360);
-    esciBtn_ = bottone("EsciBtn", 380, 360);
+    saveBtn_ = bottone("SaveBtn", Colonne[0], 320);
+    readBtn_ = bottone("ReadBtn", Colonne[1], 320);
+    defaultBtn_ = bottone("DefaultDataBtn", Colonne[2], 320);
+    testModemBtn_ = bottone("TestModemBtn", Colonne[0], 360);
+    testSegnaleBtn_ = bottone("TestSegnaleModemBtn", Colonne[1], 360);
+    esciBtn_ = bottone("EsciBtn", Colonne[2], 360);
 
     connect(saveBtn_, &QPushButton::clicked, this, &TKivModComDialogo::SaveBtnClick);
     connect(readBtn_, &QPushButton::clicked, this, &TKivModComDialogo::ReadBtnClick);

@@ -12,6 +12,7 @@
 #include "platform/thread/Thread.h"
 #include "ui/Applicazione.h"
 #include "ui/Collegamento.h"
+#include "ui/FrameRadio.h"
 #include "ui/Formati.h"
 #include "ui/Immagine.h"
 #include "ui/OperazioniCentrale.h"
@@ -52,27 +53,6 @@ QFrame* NuovoPannello(QWidget* Parent, const char* Nome, int Larghezza, int Alte
     p->setFrameShape(QFrame::NoFrame);
     p->setFixedSize(Larghezza, Altezza);
     return p;
-}
-
-QLabel* NuovaEtichetta(QWidget* Parent, const char* Nome, const char* Caption, int x, int y, int w, int h) {
-    auto* l = Nominato(new QLabel(QString::fromLatin1(Caption), Parent), Nome);
-    l->setGeometry(x, y, w, h);
-    return l;
-}
-
-QCheckBox* NuovaCasella(QWidget* Parent, const char* Nome, const char* Caption, int x, int y, int w, int h) {
-    auto* c = Nominato(new QCheckBox(QString::fromLatin1(Caption), Parent), Nome);
-    c->setGeometry(x, y, w, h);
-    return c;
-}
-
-platform::gui::TSpinEdit* NuovoSpin(QWidget* Parent, const char* Nome, int Min, int Max, int x, int y) {
-    auto* s = Nominato(new platform::gui::TSpinEdit(Parent), Nome);
-    s->SetMinValue(Min);
-    s->SetMaxValue(Max);
-    s->SetValue(Min);
-    s->setGeometry(x, y, 60, 22);
-    return s;
 }
 
 } // namespace
@@ -207,67 +187,12 @@ void TMainFrm::CreaPagine() {
 }
 
 void TMainFrm::CreaControlli() {
-    ImmagineLogo = Nominato(new TImmagine(PanelInst), "ImmagineLogo");
-    ImmagineLogo->setGeometry(380, 20, 360, 240);
-
-    // Panel options page. The bell times and the sector boxes belong to older formats: the
-    // defaults of the image decide which of them show.
-    QWidget* c = PanelCentrale;
-    SetSensoriEsterniInclusi =
-        NuovaCasella(c, "SetSensoriEsterniInclusi", "Sensori esterni inclusi", 20, 20, 340, 17);
-    SetSensoriEsterniInclusi->setVisible(false);
-    SetSubSonicoPresente = NuovaCasella(c, "SetSubSonicoPresente", "Subsonico presente", 20, 44, 340, 17);
-    SecondiSuoneriaPreallarmeLabel = NuovaEtichetta(c, "SecondiSuoneriaPreallarmeLabel",
-                                                    "Tempo suoneria preallarme (sec.)", 420, 20, 250, 16);
-    SetTempoPreallarmeSec = NuovoSpin(c, "SetTempoPreallarmeSec", 0, 99, 680, 16);
-    SecondiTempoSuoneriaEsterniLabel = NuovaEtichetta(c, "SecondiTempoSuoneriaEsterniLabel",
-                                                      "Tempo suoneria esterni (sec.)", 420, 50, 250, 16);
-    SetTempoSuoneriaEsterniSec = NuovoSpin(c, "SetTempoSuoneriaEsterniSec", 10, 120, 680, 46);
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{SecondiSuoneriaPreallarmeLabel, SetTempoPreallarmeSec,
-                                         SecondiTempoSuoneriaEsterniLabel, SetTempoSuoneriaEsterniSec})
-        w->setVisible(false);
-    SecondiTempoSuoneriaLabel =
-        NuovaEtichetta(c, "SecondiTempoSuoneriaLabel", "Tempo suoneria (sec.)", 420, 80, 250, 16);
-    SetTempoSuoneriaSec = NuovoSpin(c, "SetTempoSuoneriaSec", 10, 240, 680, 76);
-    SetSuoneriaSettoreF1 = NuovaCasella(c, "SetSuoneriaSettoreF1", "Suoneria F1", 20, 100, 100, 17);
-    SetSuoneriaSettoreF2 = NuovaCasella(c, "SetSuoneriaSettoreF2", "Suoneria F2", 120, 100, 100, 17);
-    SetSuoneriaSettoreF3 = NuovaCasella(c, "SetSuoneriaSettoreF3", "Suoneria F3", 220, 100, 100, 17);
-    SetSuoneriaSettoreF4 = NuovaCasella(c, "SetSuoneriaSettoreF4", "Suoneria F4", 320, 100, 100, 17);
-    SetAbilitazioneAvvisiSettoreF1 =
-        NuovaCasella(c, "SetAbilitazioneAvvisiSettoreF1", "Avvisi F1", 20, 124, 100, 17);
-    SetAbilitazioneAvvisiSettoreF2 =
-        NuovaCasella(c, "SetAbilitazioneAvvisiSettoreF2", "Avvisi F2", 120, 124, 100, 17);
-    SetAbilitazioneAvvisiSettoreF3 =
-        NuovaCasella(c, "SetAbilitazioneAvvisiSettoreF3", "Avvisi F3", 220, 124, 100, 17);
-    SetAbilitazioneAvvisiSettoreF4 =
-        NuovaCasella(c, "SetAbilitazioneAvvisiSettoreF4", "Avvisi F4", 320, 124, 100, 17);
-
-    // Telephone page: the panel's own number shows once the window is shown.
-    NumTelCentraleLabel =
-        NuovaEtichetta(PanelCfgModem, "NumTelCentraleLabel", "Numero telefono centrale", 50, 14, 190, 16);
-    SetNumTelefonoCentrale = Nominato(new platform::gui::TMaskEdit(PanelCfgModem), "SetNumTelefonoCentrale");
-    SetNumTelefonoCentrale->SetEditMask("999999999999999;1;_");
-    SetNumTelefonoCentrale->setGeometry(250, 10, 140, 22);
-    NumTelCentraleLabel->setVisible(false);
-    SetNumTelefonoCentrale->setVisible(false);
-
-    // SIM page: the fields of format 11 stay disabled until the window enables them.
-    SetSimVoceEdit = Nominato(new platform::gui::TRadioGroup(PanelSim), "SetSimVoceEdit");
-    SetSimVoceEdit->SetCaption("Tipo SIM");
-    SetSimVoceEdit->SetItems({"Voce", "Dati"});
-    SetSimVoceEdit->SetColumns(2);
-    SetSimVoceEdit->setGeometry(20, 20, 260, 56);
-    SetInvioSmsCreditoConEiv = NuovaCasella(PanelSim, "SetInvioSmsCreditoConEiv",
-                                            "Invio SMS credito con esistenza in vita", 20, 96, 400, 17);
-    SetTestoLiberoSmsLabel =
-        NuovaEtichetta(PanelSim, "SetTestoLiberoSmsLabel", "Testo libero SMS", 20, 130, 300, 16);
-    SetTestoFissoSms = Nominato(new platform::gui::TMaskEdit(PanelSim), "SetTestoFissoSms");
-    SetTestoFissoSms->SetMaxLength(40);
-    SetTestoFissoSms->setGeometry(20, 148, 320, 22);
-    for (QWidget* w : std::initializer_list<QWidget*>{SetSimVoceEdit, SetInvioSmsCreditoConEiv,
-                                                      SetTestoLiberoSmsLabel, SetTestoFissoSms})
-        w->setEnabled(false);
+    CreaPaginaInstallazione();
+    CreaPaginaCentrale();
+    CreaPaginaMessaggi();
+    CreaPaginaTelefono();
+    CreaPaginaSim();
+    CreaPaginaCid();
 }
 
 // ---- Life of the window ------------------------------------------------------------------------
@@ -356,7 +281,7 @@ void TMainFrm::AggiornaFormDaConfig() {}
 void TMainFrm::AggiornaConfigDaForm() {}
 
 int TMainFrm::AltezzaRigaRadio() const {
-    return AltezzaDesignRigaRadio;
+    return FrameSensRadio[0] ? FrameSensRadio[0]->height() : AltezzaDesignRigaRadio;
 }
 
 // ---- Controls by name ---------------------------------------------------------------------------
@@ -419,6 +344,8 @@ void TMainFrm::ScrollBoxSensoriRadioResize() {
     AggiornaConfigDaForm();
     ZoneRadioPerPagina_ =
         CalcolaZoneRadioPerPagina(ScrollBoxSensoriRadio->viewport()->height(), AltezzaRigaRadio());
+    for (int i = 0; i < int(FrameSensRadio.size()); ++i)
+        if (FrameSensRadio[i]) FrameSensRadio[i]->setVisible(i < ZoneRadioPerPagina_);
     SelezPaginaRadio->SetMax(UltimaPaginaRadio(ZoneRadioPerPagina_));
     SelezPaginaRadio->SetPosition(0);
     PaginaRadio_ = 0;

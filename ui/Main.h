@@ -118,6 +118,15 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     std::uint8_t OperazioneModemInCorso_ = 0;
     bool resizeRadioAttivo_ = false;
     bool chiusa_ = false;
+
+  private:
+    // The design of the pages that are not made of rows, page by page.
+    void CreaPaginaInstallazione();
+    void CreaPaginaCentrale();
+    void CreaPaginaMessaggi();
+    void CreaPaginaTelefono();
+    void CreaPaginaSim();
+    void CreaPaginaCid();
 };
 
 extern TMainFrm* MainFrm;

@@ -1,0 +1,190 @@
+// vm415-shots: pictures of the program's windows as a user sees them, frame and all, in one
+// language: the main window once per page, then the options window, the link settings window over
+// it and the wait window. It runs the program's own start-up in a program folder of its own holding
+// copies of the shipped files, with the settings store there too, so that neither the build's
+// folder nor the user's settings are touched. scripts/screenshots runs it under Xvfb and openbox.
+#include "ui/Main.h"
+#include "config/ConfigPc.h"
+#include "link/KivCanale.h"
+#include "link/KivFormModComFrm.h"
+#include "link/KivModCom.h"
+#include "platform/fs/ProgramFolder.h"
+#include "ui/Applicazione.h"
+#include "ui/Attesa.h"
+#include "ui/Finestre.h"
+#include "ui/Opzioni.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QPixmap>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWindow>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+const char* const Lingue[] = {"it", "en", "fr", "es"};
+const char* const FileSpediti[] = {"Lingue.csv", "operatorigsm.csv", "logo.jpg"};
+
+// How long a shown window may take to be mapped, and how long the window manager and the window
+// are then given to draw frame and contents.
+constexpr auto LimiteComparsa = 5000ms;
+constexpr auto Assestamento = 400ms;
+
+void Uso(std::FILE* f) {
+    std::fputs("Usage: vm415-shots LANGUAGE OUTDIR\n"
+               "  LANGUAGE  it, en, fr or es\n"
+               "  Shows the windows on the X display in DISPLAY and writes OUTDIR/LANGUAGE-main-NN-PAGE.png\n"
+               "  (one per page of the main window), LANGUAGE-options.png, LANGUAGE-link.png and\n"
+               "  LANGUAGE-wait.png. scripts/screenshots runs it for the four languages under Xvfb.\n",
+               f);
+}
+
+// The program's messages keep flowing while it waits.
+void Attendi(std::chrono::milliseconds Durata) {
+    QEventLoop attesa;
+    QTimer::singleShot(Durata, &attesa, &QEventLoop::quit);
+    attesa.exec();
+}
+
+bool Mostrata(QWidget& Finestra) {
+    const auto fine = std::chrono::steady_clock::now() + LimiteComparsa;
+    while (!(Finestra.windowHandle() && Finestra.windowHandle()->isExposed())) {
+        if (std::chrono::steady_clock::now() >= fine) {
+            std::fprintf(stderr, "vm415-shots: %s never appeared on the screen\n",
+                         qPrintable(Finestra.objectName()));
+            return false;
+        }
+        Attendi(20ms);
+    }
+    Attendi(Assestamento);
+    return true;
+}
+
+// The whole screen, so that the window manager's frame and the title are in the picture.
+bool Foto(const QString& Percorso) {
+    QScreen* schermo = QGuiApplication::primaryScreen();
+    const QPixmap foto = schermo ? schermo->grabWindow(0) : QPixmap();
+    if (foto.isNull() || !foto.save(Percorso, "PNG")) {
+        std::fprintf(stderr, "vm415-shots: cannot write %s\n", qPrintable(Percorso));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(Percorso));
+    return true;
+}
+
+bool ScriviFile(const QString& Percorso, const void* Dati, qint64 Quanti) {
+    QFile f(Percorso);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           f.write(static_cast<const char*>(Dati), Quanti) == Quanti;
+}
+
+// A program folder like an installed one: the shipped files, the program's settings in the chosen
+// language, and a modem link so that the link settings window shows every control (on no port).
+bool PreparaCartella(const QTemporaryDir& Cartella, int Lingua) {
+    const QString spediti = QString::fromStdString(platform::ProgramFolder());
+    for (const char* nome : FileSpediti) {
+        if (!QFile::copy(spediti + QLatin1String(nome), Cartella.filePath(QLatin1String(nome)))) {
+            std::fprintf(stderr, "vm415-shots: %s%s is missing\n", qPrintable(spediti), nome);
+            return false;
+        }
+    }
+    platform::SetProgramFolder(Cartella.path().toStdString());
+    TConfigPc pc{};
+    pc.Lingua = Lingua;
+    pc.PortaLocaleGprs = 4000;
+    TConfigCom com;
+    com.TipoConnessione = TipoModem;
+    if (!SalvaConfigPc(pc) ||
+        !ScriviFile(Cartella.filePath(QStringLiteral("comconfig.cfg")), &com, sizeof com)) {
+        std::fprintf(stderr, "vm415-shots: cannot write the settings into %s\n", qPrintable(Cartella.path()));
+        return false;
+    }
+    return true;
+}
+
+bool Fotografa(const QString& Uscita, const QString& Lingua) {
+    const QString prefisso = Uscita + QLatin1Char('/') + Lingua + QLatin1Char('-');
+    TMainFrm& m = *MainFrm;
+    if (!Mostrata(m)) return false;
+    for (int i = 0; i < m.PageControl->count(); ++i) {
+        m.PageControl->setCurrentIndex(i);
+        Attendi(Assestamento);
+        const QString pagina = QStringLiteral("main-%1-%2")
+                                   .arg(i + 1, 2, 10, QLatin1Char('0'))
+                                   .arg(m.PageControl->widget(i)->objectName());
+        if (!Foto(prefisso + pagina + QStringLiteral(".png"))) return false;
+    }
+    m.PageControl->setCurrentIndex(0);
+
+    // The options window as its menu shows it, and the link settings window over it as its
+    // button opens it; both without their modal loops, so that this program goes on.
+    OpzioniFrm->show();
+    if (!Mostrata(*OpzioniFrm) || !Foto(prefisso + QStringLiteral("options.png"))) return false;
+    {
+        TKivModComDialogo link(*OpzioniFrm->KivModCom1->FormModCom(), OpzioniFrm);
+        link.show();
+        if (!Mostrata(link) || !Foto(prefisso + QStringLiteral("link.png"))) return false;
+        link.hide();
+    }
+    OpzioniFrm->hide();
+
+    AttesaFrm->show();
+    if (!Mostrata(*AttesaFrm) || !Foto(prefisso + QStringLiteral("wait.png"))) return false;
+    AttesaFrm->hide();
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        Uso(stdout);
+        return 0;
+    }
+    int lingua = -1;
+    for (int i = 0; argc == 3 && i < 4; ++i)
+        if (std::strcmp(argv[1], Lingue[i]) == 0) lingua = i;
+    if (lingua < 0) {
+        Uso(stderr);
+        return 2;
+    }
+    const QString uscita = QDir(QString::fromLocal8Bit(argv[2])).absolutePath();
+    if (!QDir().mkpath(uscita)) {
+        std::fprintf(stderr, "vm415-shots: cannot make %s\n", qPrintable(uscita));
+        return 1;
+    }
+
+    QTemporaryDir cartella(QDir::tempPath() + QStringLiteral("/vm415-shots-XXXXXX"));
+    if (!cartella.isValid()) {
+        std::fprintf(stderr, "vm415-shots: no temporary folder: %s\n", qPrintable(cartella.errorString()));
+        return 1;
+    }
+    // The settings store (COM numbering and bindings) lives under XDG_CONFIG_HOME.
+    qputenv("XDG_CONFIG_HOME", cartella.filePath(QStringLiteral("config")).toLocal8Bit());
+    if (!PreparaCartella(cartella, lingua)) return 1;
+
+    QApplication app(argc, argv);
+    TAmbienteProgramma ambiente;
+    // Closing the main window pauses for what it set going; nothing here needs those pauses.
+    TempiChiusuraMainFrm = {0ms, 0ms};
+
+    CreaSplash();
+    ImpostaTitoloApplicazione("Centrale");
+    CreaFinestre();
+    MostraMainFrm();
+    const bool fatto = Fotografa(uscita, QString::fromLatin1(Lingue[lingua]));
+    MainFrm->close();
+    DistruggiFinestre();
+    return fatto ? 0 : 1;
+}
