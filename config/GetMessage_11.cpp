@@ -9,8 +9,8 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <mutex>
 #include <ctime>
+#include <mutex>
 #include <sys/stat.h>
 
 std::uint8_t IdCentraleRx = 0;
@@ -62,7 +62,8 @@ int LeggiTabella(std::string& Contenuto) {
     std::string testo;
     char buf[65536];
     std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) testo.append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        testo.append(buf, n);
     const bool errore = std::ferror(f) != 0;
     std::fclose(f);
     if (errore) {
@@ -98,7 +99,8 @@ void GetMessaggio(std::string_view Chiave, std::string& Risultato) {
     const std::string puntini = "...";
     Risultato = puntini;
     std::string colonne[MaxColonne];
-    for (auto& c : colonne) c = puntini;
+    for (auto& c : colonne)
+        c = puntini;
     int n = 0;
     const int lingua = ConfigPc.Lingua;
 
@@ -148,7 +150,8 @@ std::string DataOraToStr(std::uint8_t ConSecondi, double Momento) {
     const std::string hh = IntToStrZeri(d.Ora, 2), nn = IntToStrZeri(d.Minuti, 2);
     const std::string gg = IntToStrZeri(d.Giorno, 2), mm = IntToStrZeri(d.Mese, 2);
     const std::string aa = IntToStrZeri(d.Anno % 100, 2);
-    if (ConSecondi == 1) return hh + ":" + nn + ":" + IntToStrZeri(d.Secondi, 2) + "   " + gg + "/" + mm + "/" + aa;
+    if (ConSecondi == 1)
+        return hh + ":" + nn + ":" + IntToStrZeri(d.Secondi, 2) + "   " + gg + "/" + mm + "/" + aa;
     return hh + ":" + nn + " " + gg + "/" + mm + "/" + aa;
 }
 
@@ -164,7 +167,8 @@ std::uint8_t HexToByte(char Alta, char Bassa) {
 void AbilitaFunzioniVer11() {
     IControlliMainFrm* m = ControlliMainFrm();
     if (!m) return;
-    for (const char* nome : {"SetSimVoceEdit", "SetInvioSmsCreditoConEiv", "SetTestoFissoSms", "SetTestoLiberoSmsLabel"})
+    for (const char* nome :
+         {"SetSimVoceEdit", "SetInvioSmsCreditoConEiv", "SetTestoFissoSms", "SetTestoLiberoSmsLabel"})
         m->ImpostaAbilitato(nome, true);
     m->ImpostaVisibile("SetSubSonicoPresente", false);
 }

@@ -46,19 +46,32 @@ constexpr int AltezzaRigaInseritore = 41;
 
 // The relay functions in the order of the values the image stores.
 constexpr const char* ChiaviRele[] = {
-    "STRMAIN_ASSOC_RELE_ON_OFF",          "STRMAIN_ASSOC_RELE_TEMPERATURA",
-    "STRMAIN_ASSOC_RELE_RING",            "STRMAIN_ASSOC_RELE_JAM",
-    "STRMAIN_ASSOC_RELE_ANOMALIA_GSM",    "STRMAIN_ASSOC_RELE_TELEALLARME",
-    "STRMAIN_ASSOC_RELE_TC",              "STRMAIN_ASSOC_RELE_TECNOLOGICO",
-    "STRMAIN_ASSOC_RELE_PREALLARME",      "STRMAIN_ASSOC_RELE_ALERT",
-    "STRMAIN_ASSOC_RELE_TEMPOINGRESSO",   "STRMAIN_ASSOC_RELE_TEMPOUSCITA",
-    "STRMAIN_ASSOC_RELE_INS_TOTALE",      "STRMAIN_ASSOC_RELE_INS_PARZIALE",
-    "STRMAIN_ASSOC_RELE_INS_ESTERNO",     "STRMAIN_ASSOC_RELE_TAMPER",
-    "STRMAIN_ASSOC_RELE_PANICO",          "STRMAIN_ASSOC_RELE_ASSENZARETE",
-    "STRMAIN_ASSOC_RELE_BATTERIABASSA",   "STRMAIN_ASSOC_RELE_ACCECAMENTORADIO",
-    "STRMAIN_ASSOC_RELE_SEGNAL_PA",       "STRMAIN_ASSOC_RELE_PORTEAPERTE",
-    "STRMAIN_ASSOC_RELE_SUONERIAESTERNI", "STRMAIN_ASSOC_RELE_TELECOMANDO16",
-    "STRMAIN_ASSOC_RELE_DOPPIOALLARME",   "STRMAIN_ASSOC_RELE_SIRENA_SOLO_TOTALE",
+    "STRMAIN_ASSOC_RELE_ON_OFF",
+    "STRMAIN_ASSOC_RELE_TEMPERATURA",
+    "STRMAIN_ASSOC_RELE_RING",
+    "STRMAIN_ASSOC_RELE_JAM",
+    "STRMAIN_ASSOC_RELE_ANOMALIA_GSM",
+    "STRMAIN_ASSOC_RELE_TELEALLARME",
+    "STRMAIN_ASSOC_RELE_TC",
+    "STRMAIN_ASSOC_RELE_TECNOLOGICO",
+    "STRMAIN_ASSOC_RELE_PREALLARME",
+    "STRMAIN_ASSOC_RELE_ALERT",
+    "STRMAIN_ASSOC_RELE_TEMPOINGRESSO",
+    "STRMAIN_ASSOC_RELE_TEMPOUSCITA",
+    "STRMAIN_ASSOC_RELE_INS_TOTALE",
+    "STRMAIN_ASSOC_RELE_INS_PARZIALE",
+    "STRMAIN_ASSOC_RELE_INS_ESTERNO",
+    "STRMAIN_ASSOC_RELE_TAMPER",
+    "STRMAIN_ASSOC_RELE_PANICO",
+    "STRMAIN_ASSOC_RELE_ASSENZARETE",
+    "STRMAIN_ASSOC_RELE_BATTERIABASSA",
+    "STRMAIN_ASSOC_RELE_ACCECAMENTORADIO",
+    "STRMAIN_ASSOC_RELE_SEGNAL_PA",
+    "STRMAIN_ASSOC_RELE_PORTEAPERTE",
+    "STRMAIN_ASSOC_RELE_SUONERIAESTERNI",
+    "STRMAIN_ASSOC_RELE_TELECOMANDO16",
+    "STRMAIN_ASSOC_RELE_DOPPIOALLARME",
+    "STRMAIN_ASSOC_RELE_SIRENA_SOLO_TOTALE",
     "STRMAIN_ASSOC_RELE_SIRENA_ESTERNO",
 };
 
@@ -75,7 +88,8 @@ void ImpostaCaption(QWidget* Controllo, const QString& Testo) {
 using Coppie = std::initializer_list<std::pair<const char*, QWidget*>>;
 
 void Traduci(Coppie Elenco) {
-    for (const auto& [chiave, controllo] : Elenco) ImpostaCaption(controllo, Testo(chiave));
+    for (const auto& [chiave, controllo] : Elenco)
+        ImpostaCaption(controllo, Testo(chiave));
 }
 
 // A list cleared and filled again selects nothing, as the lists were designed to: the image's
@@ -83,7 +97,8 @@ void Traduci(Coppie Elenco) {
 void RiempiLista(QComboBox* Combo, std::initializer_list<std::string> Chiavi) {
     const QSignalBlocker blocco(Combo);
     Combo->clear();
-    for (const std::string& chiave : Chiavi) Combo->addItem(Testo(chiave));
+    for (const std::string& chiave : Chiavi)
+        Combo->addItem(Testo(chiave));
     Combo->setCurrentIndex(-1);
 }
 
@@ -96,7 +111,8 @@ void RiempiLista(platform::gui::TRadioGroup* Gruppo, const std::vector<std::stri
 
 std::vector<std::string> TestiDi(std::initializer_list<const char*> Chiavi) {
     std::vector<std::string> testi;
-    for (const char* chiave : Chiavi) testi.push_back(GetMessaggio(chiave));
+    for (const char* chiave : Chiavi)
+        testi.push_back(GetMessaggio(chiave));
     return testi;
 }
 
@@ -105,7 +121,8 @@ std::vector<std::string> TestiDi(std::initializer_list<const char*> Chiavi) {
 void CaricaAssociazioniRele(QComboBox* Combo) {
     const QSignalBlocker blocco(Combo);
     Combo->clear();
-    for (const char* chiave : ChiaviRele) Combo->addItem(Testo(chiave));
+    for (const char* chiave : ChiaviRele)
+        Combo->addItem(Testo(chiave));
     Combo->setCurrentIndex(-1);
 }
 
@@ -249,8 +266,8 @@ void TMainFrm::TraduciForm() {
              {"STRMAIN_INIBIZIONESIRENAINPARZIALE", SetInibizioneSirenaInParziale},
              {"STRMAIN_LIVANTIACC", SetLivelloAntiAccecamentoLabel},
              {"STRMAIN_DATAORAOROL", DataOraOrologioLabel}});
-    RiempiLista(SetLingua, {"STROPZIONI_ITALIANO", "STROPZIONI_INGLESE", "STROPZIONI_FRANCESE",
-                            "STROPZIONI_SPAGNOLO"});
+    RiempiLista(SetLingua,
+                {"STROPZIONI_ITALIANO", "STROPZIONI_INGLESE", "STROPZIONI_FRANCESE", "STROPZIONI_SPAGNOLO"});
     Traduci({{"STROPZIONI_LINGUA", SetLinguaLabel},
              {"STRMAIN_TEMPOINGRESSOSEC", SecondiTempoIngressoLabel},
              {"STRMAIN_TEMPOUSCITASEC", SecondiTempoUscitaLabel},
@@ -297,9 +314,11 @@ void TMainFrm::TraduciForm() {
                 {ChiaveDiFamiglia(ChiaviTempoSupervisione, 0), ChiaveDiFamiglia(ChiaviTempoSupervisione, 1),
                  ChiaveDiFamiglia(ChiaviTempoSupervisione, 2), ChiaveDiFamiglia(ChiaviTempoSupervisione, 3),
                  ChiaveDiFamiglia(ChiaviTempoSupervisione, 4), ChiaveDiFamiglia(ChiaviTempoSupervisione, 5)});
-    QCheckBox* const abilNumTel[] = {SetAbilNumTelSms1, SetAbilNumTelSms2, SetAbilNumTelSms3, SetAbilNumTelSms4,
-                                     SetAbilNumTelSms5, SetAbilNumTelSms6, SetAbilNumTelSms7, SetAbilNumTelSms8};
-    for (int n = 0; n < 8; ++n) abilNumTel[n]->setText(Testo(ChiaveDiFamiglia(ChiaviAbilNumTelSms, n + 1)));
+    QCheckBox* const abilNumTel[] = {SetAbilNumTelSms1, SetAbilNumTelSms2, SetAbilNumTelSms3,
+                                     SetAbilNumTelSms4, SetAbilNumTelSms5, SetAbilNumTelSms6,
+                                     SetAbilNumTelSms7, SetAbilNumTelSms8};
+    for (int n = 0; n < 8; ++n)
+        abilNumTel[n]->setText(Testo(ChiaveDiFamiglia(ChiaviAbilNumTelSms, n + 1)));
 
     // SIM page.
     scheda(SheetConfigurazioneSim, "STRMAIN_CONFSIM");
@@ -325,31 +344,36 @@ void TMainFrm::TraduciForm() {
              {"STRMAIN_CIDAPN", ApnLabel},
              {"STRMAIN_CID_APNUSER", ApnUsernameLabel},
              {"STRMAIN_CID_APNPASS", ApnPasswordLabel}});
-    const QString vigilanza = Testo("STRMAIN_CIDVIGILANZA");
-    Vigilanza1GB->setTitle(vigilanza + QStringLiteral(" 1"));
-    Traduci({{"STRMAIN_CIDACCOUNT", LabelCidAccount1},
-             {"STRMAIN_CIDRCVR", LabelCidRcvr1},
-             {"STRMAIN_CIDPREFACCOUNT", LabelCidPrefAccount1},
-             {"STRMAIN_CIDABILSERVER", SetAbilServerGprs1Edit}});
-    RiempiLista(SetCidInvioLinkTest1Edit, TestiDi({"STRMAIN_CIDINVIOEIV1", "STRMAIN_CIDINVIOEIV2"}));
-    Traduci({{"STRMAIN_CIDINVIOESTENI", SetCidInvioContactIdEsterni1Edit},
-             {"STRMAIN_CIDIP", LabelIndirizzoIpServer1},
-             {"STRMAIN_CIDPORTA", LabelPortaServer1},
-             {"STRMAIN_CIDTELVIG", SetTelVigilanza1Label},
-             {"STRMAIN_CIDSTR", LabelVigilanza1},
-             {"STRMAIN_CIDASSOCIAZIONI", TabellaEventiCid1Btn}});
-    Vigilanza2GB->setTitle(vigilanza + QStringLiteral(" 2"));
-    Traduci({{"STRMAIN_CIDACCOUNT", LabelCidAccount2},
-             {"STRMAIN_CIDRCVR", LabelCidRcvr2},
-             {"STRMAIN_CIDPREFACCOUNT", LabelCidPrefAccount2},
-             {"STRMAIN_CIDABILSERVER", SetAbilServerGprs2Edit}});
-    RiempiLista(SetCidInvioLinkTest2Edit, TestiDi({"STRMAIN_CIDINVIOEIV1", "STRMAIN_CIDINVIOEIV2"}));
-    Traduci({{"STRMAIN_CIDINVIOESTENI", SetCidInvioContactIdEsterni2Edit},
-             {"STRMAIN_CIDIP", LabelIndirizzoIpServer2},
-             {"STRMAIN_CIDPORTA", LabelPortaServer2},
-             {"STRMAIN_CIDTELVIG", SetTelVigilanza2Label},
-             {"STRMAIN_CIDSTR", LabelVigilanza2},
-             {"STRMAIN_CIDASSOCIAZIONI", TabellaEventiCid2Btn}});
+    // Each receiver's controls, the first receiver's then the second's.
+    struct TRicevitore {
+        QGroupBox* Gruppo;
+        QWidget *Account, *Rcvr, *PrefAccount, *AbilServer;
+        platform::gui::TRadioGroup* LinkTest;
+        QWidget *Esterni, *Ip, *Porta, *TelVigilanza, *Stringa, *Tabella;
+    };
+    const TRicevitore ricevitori[] = {
+        {Vigilanza1GB, LabelCidAccount1, LabelCidRcvr1, LabelCidPrefAccount1, SetAbilServerGprs1Edit,
+         SetCidInvioLinkTest1Edit, SetCidInvioContactIdEsterni1Edit, LabelIndirizzoIpServer1,
+         LabelPortaServer1, SetTelVigilanza1Label, LabelVigilanza1, TabellaEventiCid1Btn},
+        {Vigilanza2GB, LabelCidAccount2, LabelCidRcvr2, LabelCidPrefAccount2, SetAbilServerGprs2Edit,
+         SetCidInvioLinkTest2Edit, SetCidInvioContactIdEsterni2Edit, LabelIndirizzoIpServer2,
+         LabelPortaServer2, SetTelVigilanza2Label, LabelVigilanza2, TabellaEventiCid2Btn},
+    };
+    for (int r = 0; r < 2; ++r) {
+        const TRicevitore& v = ricevitori[r];
+        v.Gruppo->setTitle(Testo("STRMAIN_CIDVIGILANZA") + ' ' + QString::number(r + 1));
+        Traduci({{"STRMAIN_CIDACCOUNT", v.Account},
+                 {"STRMAIN_CIDRCVR", v.Rcvr},
+                 {"STRMAIN_CIDPREFACCOUNT", v.PrefAccount},
+                 {"STRMAIN_CIDABILSERVER", v.AbilServer}});
+        RiempiLista(v.LinkTest, TestiDi({"STRMAIN_CIDINVIOEIV1", "STRMAIN_CIDINVIOEIV2"}));
+        Traduci({{"STRMAIN_CIDINVIOESTENI", v.Esterni},
+                 {"STRMAIN_CIDIP", v.Ip},
+                 {"STRMAIN_CIDPORTA", v.Porta},
+                 {"STRMAIN_CIDTELVIG", v.TelVigilanza},
+                 {"STRMAIN_CIDSTR", v.Stringa},
+                 {"STRMAIN_CIDASSOCIAZIONI", v.Tabella}});
+    }
 
     // Texts the window's dialogs show later.
     StrConfInvio = GetMessaggio("STRGLOBAL_CONFINVIO");
@@ -375,7 +399,8 @@ void TMainFrm::TraduciFrame() {
             if (!r) continue;
             r->InserAppresoLabel->setText(appreso);
             r->InserAppresoLabel->adjustSize();
-            r->DescrizioneInserLabel->setText(inseritore + ' ' + platform::gui::FromCp1252(IntToStrZeri(k + 1, 2)));
+            r->DescrizioneInserLabel->setText(inseritore + ' ' +
+                                              platform::gui::FromCp1252(IntToStrZeri(k + 1, 2)));
             // The check boxes' texts are looked up row by row.
             r->SetTxAbilInvioSegnalazioni->setText(Testo("STRMAIN_INS_ABILINVIOS"));
             QCheckBox* const ins[] = {r->AbilInsF1, r->AbilInsF2, r->AbilInsF3, r->AbilInsF4};
@@ -395,7 +420,8 @@ void TMainFrm::TraduciFrame() {
             if (!r) continue;
             r->BidirAppresoLabel->setText(appreso);
             r->BidirAppresoLabel->adjustSize();
-            r->DescrizionePerifericaLabel->setText(periferica + ' ' + platform::gui::FromCp1252(IntToStrZeri(k + 1, 2)));
+            r->DescrizionePerifericaLabel->setText(periferica + ' ' +
+                                                   platform::gui::FromCp1252(IntToStrZeri(k + 1, 2)));
             r->CodiceRadio->setVisible(codiciVisibili);
             r->CancellaRadioBtn->setText(cancella);
         }
@@ -409,9 +435,11 @@ void TMainFrm::TraduciFrame() {
         const QString suoneria = Testo("STRMAIN_SUONERIAPERTECNOOEXT");
         const std::vector<std::string> programmazione =
             TestiDi({"STRMAIN_DISABILITATO", "STRMAIN_ATTIVOISTANTANEO", "STRMAIN_ATTIVORITARDATO"});
-        const std::vector<std::string> tipi = TestiDi({"STRMAIN_SENSTOTALE", "STRMAIN_SENSPARZIALE", "STRMAIN_SENSESTERNO"});
+        const std::vector<std::string> tipi =
+            TestiDi({"STRMAIN_SENSTOTALE", "STRMAIN_SENSPARZIALE", "STRMAIN_SENSESTERNO"});
         // The ninth line can be neither delayed, nor external, nor a 24-hour zone.
-        const std::vector<std::string> programmazioneLinea9(programmazione.begin(), programmazione.begin() + 2);
+        const std::vector<std::string> programmazioneLinea9(programmazione.begin(),
+                                                            programmazione.begin() + 2);
         const std::vector<std::string> tipiLinea9(tipi.begin(), tipi.begin() + 2);
         auto caselleZona = [&](auto* r) {
             r->AlertZonaAbilitato->setText(alert);
@@ -456,7 +484,7 @@ void TMainFrm::TraduciFrame() {
             RiempiLista(r->SetTipoSensore, tipi);
         }
 
-        const std::pair<const char*, QCheckBox* TFrameNumTel::*> flagNumTel[] = {
+        const std::pair<const char*, QCheckBox * TFrameNumTel::*> flagNumTel[] = {
             {"STRMAIN_ABILTXALLARMI", &TFrameNumTel::SetAbilTxAllarmi},
             {"STRMAIN_ABILTXSTATOALIM", &TFrameNumTel::SetAbilTxStatoAlim},
             {"STRMAIN_ABILTXPANICO", &TFrameNumTel::SetAbilTxPanico},
@@ -469,12 +497,14 @@ void TMainFrm::TraduciFrame() {
         };
         const QString numTelefono = Testo("STRMAIN_NUMTELEFONO");
         std::vector<QString> testiFlag;
-        for (const auto& [chiave, casella] : flagNumTel) testiFlag.push_back(Testo(chiave));
+        for (const auto& [chiave, casella] : flagNumTel)
+            testiFlag.push_back(Testo(chiave));
         for (TFrameNumTel* r : FrameNumTel) {
             if (!r) continue;
             r->NumTelefonoLabel->setText(numTelefono);
             r->NumTelefonoLabel->adjustSize();
-            for (std::size_t f = 0; f < std::size(flagNumTel); ++f) (r->*flagNumTel[f].second)->setText(testiFlag[f]);
+            for (std::size_t f = 0; f < std::size(flagNumTel); ++f)
+                (r->*flagNumTel[f].second)->setText(testiFlag[f]);
         }
     } catch (const std::exception&) {
         platform::gui::ShowError(TestoMemoriaPiena);

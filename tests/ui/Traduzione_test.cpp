@@ -65,16 +65,20 @@ TEST_F(Traduzione, TheNinthLineNeverOffersDelayedExternalOrTwentyFourHours) {
         }
         const std::vector<std::string> nona = MainFrm->FrameSensFilo[8]->TipoProgrZona->Items();
         EXPECT_EQ(nona.back(), GetMessaggio("STRMAIN_ATTIVOISTANTANEO"));
-        EXPECT_EQ(MainFrm->FrameSensFilo[8]->SetTipoSensore->Items().back(), GetMessaggio("STRMAIN_SENSPARZIALE"));
+        EXPECT_EQ(MainFrm->FrameSensFilo[8]->SetTipoSensore->Items().back(),
+                  GetMessaggio("STRMAIN_SENSPARZIALE"));
     }
 }
 
 TEST_F(Traduzione, RadioCodeEditsFollowTheEditableSetting) {
     auto edits = [] {
         std::vector<QLineEdit*> v;
-        for (auto* r : MainFrm->FrameInser) v.push_back(r->CodiceRadio);
-        for (auto* r : MainFrm->FrameBidir) v.push_back(r->CodiceRadio);
-        for (auto* r : MainFrm->FrameSensRadio) v.push_back(r->CodiceRadio);
+        for (auto* r : MainFrm->FrameInser)
+            v.push_back(r->CodiceRadio);
+        for (auto* r : MainFrm->FrameBidir)
+            v.push_back(r->CodiceRadio);
+        for (auto* r : MainFrm->FrameSensRadio)
+            v.push_back(r->CodiceRadio);
         return v;
     };
     for (std::uint8_t editabili : {1, 0, 1}) {
@@ -89,7 +93,8 @@ TEST_F(Traduzione, RowsAndMenusSpeakTheChosenLanguageAndTheCaptionStaysFixed) {
     InLingua(1);
     EXPECT_EQ(MainFrm->FrameInser[0]->DescrizioneInserLabel->text(), Tabella("STRMAIN_INSERITORE") + " 01");
     EXPECT_EQ(MainFrm->FrameInser[15]->DescrizioneInserLabel->text(), Tabella("STRMAIN_INSERITORE") + " 16");
-    EXPECT_EQ(MainFrm->FrameBidir[9]->DescrizionePerifericaLabel->text(), Tabella("STRMAIN_PERIFERICA") + " 10");
+    EXPECT_EQ(MainFrm->FrameBidir[9]->DescrizionePerifericaLabel->text(),
+              Tabella("STRMAIN_PERIFERICA") + " 10");
     EXPECT_EQ(MainFrm->FrameSensFilo[8]->NumeroZonaLabel->text(), Tabella("STRMAIN_LINEA") + " 9");
     EXPECT_EQ(MainFrm->FrameInser[3]->AbilDisF4->text(), Tabella("STRMAIN_INS_ABIL_DIS_SETTORE") + " F4");
     EXPECT_EQ(MainFrm->FrameNumTel[7]->SetAbilChiamataDirettaTeleAlr->text(), Tabella("STRMAIN_ABILDIRTELE"));
