@@ -276,9 +276,6 @@ void TMainFrm::AttendiElaborandoMessaggi(std::chrono::milliseconds Durata) {
 
 // ---- Rows and the image mapping ----------------------------------------------------------------
 
-void TMainFrm::AggiornaFormDaConfig() {}
-
-void TMainFrm::AggiornaConfigDaForm() {}
 
 int TMainFrm::AltezzaRigaRadio() const {
     return FrameSensRadio[0] ? FrameSensRadio[0]->height() : AltezzaDesignRigaRadio;
@@ -365,12 +362,7 @@ void TMainFrm::MiEsciClick() {
     close();
 }
 
-void TMainFrm::MiLeggiFileClick() {}
-void TMainFrm::MiSalvaApertoFileClick() {}
-void TMainFrm::MiSalvaConNomeFileClick() {}
-void TMainFrm::MiSalvaFileKitClick() {}
 void TMainFrm::MiStampaConfigurazioneClick() {}
-void TMainFrm::MIImportaFileClick() {}
 void TMainFrm::MIAttivaConnessioneModemClick() {}
 void TMainFrm::MIDisattivaConnessioneModemClick() {}
 void TMainFrm::MiRiceviCentraleClick() {
