@@ -8,6 +8,9 @@ class TEventiCidFrm : public QDialog {
     Q_OBJECT
   public:
     explicit TEventiCidFrm(QWidget* parent = nullptr);
+
+    // The table the window edits: 1 or 2, set by the main window's table buttons before showing it.
+    int NumTabella = 0;
 };
 
 // The program's window, set when start-up creates it.

@@ -29,7 +29,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QKeyEvent>
 #include <QResizeEvent>
+#include <QWheelEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShowEvent>
@@ -64,6 +66,7 @@ TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent) {
     CreaMenu();
     CreaPagine();
     CreaControlli();
+    CollegaComandi();
     RegistraControlliMainFrm(this);
     FormCreate();
 }
@@ -334,6 +337,12 @@ int TMainFrm::UltimaPaginaRadio(int ZonePerPagina) {
 bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ScrollBoxSensoriRadio->viewport() && event->type() == QEvent::Resize && resizeRadioAttivo_)
         ScrollBoxSensoriRadioResize();
+    if (event->type() == QEvent::KeyPress && (watched == SetTelVigilanza1Edit || watched == SetTelVigilanza2Edit))
+        return FiltroNumeroVigilanza(static_cast<QKeyEvent*>(event));
+    if (event->type() == QEvent::Wheel) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        if (w && w->window() == this) return RotellaSullaPagina(static_cast<QWheelEvent*>(event));
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -363,8 +372,6 @@ void TMainFrm::MiEsciClick() {
 }
 
 void TMainFrm::MiStampaConfigurazioneClick() {}
-void TMainFrm::MIAttivaConnessioneModemClick() {}
-void TMainFrm::MIDisattivaConnessioneModemClick() {}
 void TMainFrm::MiRiceviCentraleClick() {
     PageControl->setCurrentIndex(0);
     EseguiOperazioneCentrale(OpRiceviConfigurazione);
@@ -382,7 +389,6 @@ void TMainFrm::MiInviaCentraleClick() {
     AggiornaConfigDaForm();
     EseguiOperazioneCentrale(OpInviaConfigurazione);
 }
-void TMainFrm::MiCodaEventiClick() {}
 void TMainFrm::MiOpzioniClick() {
     AggiornaConfigDaForm();
     if (OpzioniFrm) OpzioniFrm->Mostra();

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+class QKeyEvent;
+class QWheelEvent;
 class TFrameBidir;
 class TFrameInser;
 class TFrameNumTel;
@@ -50,6 +52,9 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     // The last page of the 60 radio zones, from 0: pages = 60 / rows per page, rounded up.
     static int UltimaPaginaRadio(int ZonePerPagina);
 
+    // The message names' length in the image.
+    static constexpr int CaratteriNomeMessaggio = 16;
+
     int ZoneRadioPerPagina() const { return ZoneRadioPerPagina_; }
     int PaginaRadio() const { return PaginaRadio_; }
     std::uint8_t OperazioneModemInCorso() const { return OperazioneModemInCorso_; }
@@ -85,6 +90,26 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     void MiOpzioniClick();
     void ScrollBoxSensoriRadioResize();
 
+    // A refresh: the controls into the image, then the image into the controls, so that the
+    // controls that depend on the one clicked follow at once.
+    void Aggiorna();
+    void TabellaEventiCid1BtnClick();
+    void TabellaEventiCid2BtnClick();
+    void TerminaConnessioneRemotaGprsBtnClick();
+    // Two buttons stored hidden: default descriptions for every record, and the remote link's log.
+    void TraduciBtnClick();
+    void TestGprsBtnClick();
+    // Handlers that no control calls: boards and options of older panels, which refresh the window.
+    void AbilSchedaEsp1Click() { Aggiorna(); }
+    void AbilSchedaEsp2Click() { Aggiorna(); }
+    void AbilSchedaEsp3Click() { Aggiorna(); }
+    void AbilSchedaEsp4Click() { Aggiorna(); }
+    void SetModemPresenteClick() { Aggiorna(); }
+    void SetFlagAutoReinsEsclusioneClick() { Aggiorna(); }
+    void SetControlloPorteInseritoClick() { Aggiorna(); }
+    void TipoCentraleClick() { Aggiorna(); }
+    void SetAbilAutoInserimentoClick() { Aggiorna(); }
+
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -102,6 +127,13 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     // The run-time rows of the five row pages.
     void CreaFrame();
     void DistruggiFrame();
+
+    // Connects the window's own controls to their commands.
+    void CollegaComandi();
+    // The surveillance numbers take digits and commas only: true when the key must not arrive.
+    static bool FiltroNumeroVigilanza(QKeyEvent* Evento);
+    // The wheel scrolls the page on show, sideways with Shift; always handled.
+    bool RotellaSullaPagina(QWheelEvent* Evento);
 
     // Shows the modem connect and disconnect entries only for a modem link.
     void AggiornaMenuModem();

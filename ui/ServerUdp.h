@@ -18,6 +18,8 @@ class TServerUdpFrm : public QDialog, public serverudp::IAvvioServerUdp {
     ~TServerUdpFrm() override;
 
     void AvviaServerUdp(int Porta) override;
+    // Ends the remote connection; with no server yet there is never one to end.
+    void TerminaConnessioneUdp() {}
 
     // The port of the last restart (PortaIniziale before any), and how many restarts there were.
     int PortaServer() const { return porta_; }
