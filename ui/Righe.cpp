@@ -105,9 +105,7 @@ void Escludi(const QCheckBox* Cliccata, QCheckBox* Altra) {
 } // namespace
 
 void Rinfresca() {
-    if (!MainFrm) return;
-    MainFrm->AggiornaConfigDaForm();
-    MainFrm->AggiornaFormDaConfig();
+    if (MainFrm) MainFrm->Aggiorna();
 }
 
 // ---- Controls ---------------------------------------------------------------------------------
