@@ -24,6 +24,9 @@ namespace {
 constexpr int CorniceCampo = 12;
 // The up and down arrows of a number field.
 constexpr int FrecceSpin = 22;
+// A title bar's icon, its three buttons and the room around the title. Window managers draw
+// titles in a face of their own, commonly a quarter wider than this bold one.
+constexpr int RiservaBarraTitolo = 130;
 
 int NumeroCifre(int Valore) {
     int n = Valore < 0 ? 2 : 1;
@@ -51,6 +54,12 @@ QPushButton* Pulsante(QWidget* Parent, const char* Nome, const char* Caption) {
 int LarghezzaTesto(const QWidget* Controllo, int Caratteri, QChar Campione) {
     const QFontMetrics fm(Controllo->font());
     return fm.horizontalAdvance(QString(Caratteri, Campione)) + CorniceCampo;
+}
+
+int LarghezzaPerTitolo(const QWidget* Finestra, const QString& Titolo) {
+    QFont grassetto = Finestra->font();
+    grassetto.setBold(true);
+    return QFontMetrics(grassetto).horizontalAdvance(Titolo) * 5 / 4 + RiservaBarraTitolo;
 }
 
 platform::gui::TSpinEdit* Spin(QWidget* Parent, const char* Nome, int Min, int Max, int Cifre) {

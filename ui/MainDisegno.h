@@ -50,6 +50,9 @@ QFrame* Riquadro(QWidget* Parent, const char* Nome);
 
 // The width of Caratteri characters like Campione in the control's font, plus the frame.
 int LarghezzaTesto(const QWidget* Controllo, int Caratteri, QChar Campione);
+// The least width of a small window whose title bar must show Titolo whole, next to the window
+// manager's icon and buttons; title bars use a bold face of about the window's font.
+int LarghezzaPerTitolo(const QWidget* Finestra, const QString& Titolo);
 
 // A form: labels in column 0, fields in column 1, with the usual spacings.
 QGridLayout* Modulo(QWidget* Parent, int Margine = MargineModulo);

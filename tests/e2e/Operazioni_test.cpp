@@ -6,32 +6,43 @@
 #include "config/GetMessage_11.h"
 #include "config/GlobalsVar.h"
 #include "link/KivModCom.h"
-#include "link/ThreadCom.h"
 #include "link/LinkDoppio.h"
+#include "link/ThreadCom.h"
 #include "link/def_ver11.h"
-#include "support/Simulatore.h"
 #include "platform/gui/qt/QtText.h"
+#include "platform/gui/qt/TMaskEdit.h"
+#include "platform/gui/qt/TSpinEdit.h"
 #include "serial/SerialTestSupport.h"
+#include "support/Simulatore.h"
 #include "tools/sim/SimFaults.h"
 #include "tools/sim/SimPanel.h"
 #include "tools/sim/SimServer.h"
 #include "ui/Attesa.h"
+#include "ui/FrameBidir.h"
+#include "ui/FrameFilo.h"
+#include "ui/FrameInser.h"
+#include "ui/FrameNumTel.h"
+#include "ui/FrameRadio.h"
 #include "ui/OperazioniCentrale.h"
 #include "ui/ProgramWindows.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QEventLoop>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <future>
 #include <iostream>
 #include <random>
+#include <set>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -91,6 +102,9 @@ TConfigCentrale ImmagineCasuale(std::uint32_t seme) {
     risposta(CmdLeggiDatiGprsCid, -1);
     risposta(CmdLeggiTabelleCid, -1);
     EXPECT_TRUE(CodificaDataOra(2020, 1, 2, 3, 4, 0, c.DataOraOrologio));
+    // With GPRS off the copy into the window that ends every operation turns the GPRS servers
+    // off in the image: keep it on so that the servers' flags stay as drawn.
+    c.InvioGprs = 1;
     c.IdCentrale = IdVm415;
     c.VersioneCentrale = VersioneFormato11;
     return c;
@@ -415,6 +429,103 @@ TEST_F(EndToEnd, ATimeOutAtZoneBlock4KeepsTheRestAsItWas) {
     com.reset();
     server.Stop();
     linea.join();
+}
+
+// Where a field lies in the image, as a range of offsets.
+template <class F> std::pair<std::size_t, std::size_t> Posto(const TConfigCentrale& c, const F& Campo) {
+    const auto inizio = std::size_t(reinterpret_cast<const std::uint8_t*>(&Campo) -
+                                    reinterpret_cast<const std::uint8_t*>(&c));
+    return {inizio, inizio + sizeof(F)};
+}
+
+std::string Rifilato(std::string t) {
+    while (!t.empty() && t.back() == ' ')
+        t.pop_back();
+    return t;
+}
+
+// What the installer does: opens a file, changes one thing on every page, sends it. The panel then
+// differs from the file in exactly those fields (and its clock), and a receive shows them again.
+TEST_F(EndToEnd, OneChangeOnEveryPageReachesThePanelAndComesBack) {
+    // A file as the program itself saves it, so that nothing but the changes can differ (and no
+    // character left behind the end of a text by an earlier test).
+    ConfigCentrale = TConfigCentrale{};
+    ConfigDefault(ConfigCentrale);
+    MainFrm->AggiornaFormDaConfig();
+    MainFrm->AggiornaConfigDaForm();
+    ConfigCentrale.IdCentrale = IdVm415;
+    ConfigCentrale.VersioneCentrale = VersioneFormato11;
+    const TConfigCentrale file = ConfigCentrale;
+    folder_.Write("impianto.415", Byte(file));
+    const std::string pannello = folder_.File("pannello.415");
+    Avvia({"--image", folder_.File("impianto.415"), "--save-on-exit", pannello});
+    ConfigCentrale = TConfigCentrale{};
+    dialogs_.ChooseFile(folder_.File("impianto.415"));
+    MainFrm->MiLeggiFile->trigger();
+
+    TMainFrm& f = *MainFrm;
+    f.EditDataInstallazionePc->SetText("07/12/26");
+    f.SetTempoSirenaSec->SetValue(180);
+    f.MsgGrid->item(1, 1)->setText("Ingresso");
+    f.FrameInser[2]->DescrizioneInser->SetText("Porta");
+    f.FrameBidir[1]->DescrizionePeriferica->SetText("Sirena esterna");
+    f.FrameSensFilo[3]->AlertZonaAbilitato->setChecked(true);
+    f.FrameSensRadio[0]->SetSingoloContatto->setChecked(true);
+    f.FrameNumTel[0]->SetAbilTxPanico->setChecked(true);
+    f.SetTestoFissoSms->SetText("Ciao");
+    f.EditAPN->SetText("internet.it");
+    // The installation data stay in the file: the panel keeps no copy of them, nor of its clock
+    // in the image it saves.
+    const TConfigCentrale& c = file;
+    const std::pair<std::size_t, std::size_t> cambiati[] = {
+        Posto(c, c.TempoSirenaSec),
+        Posto(c, c.DescrizioneMessaggio[1]),
+        Posto(c, c.Inseritori[2].Descrizione),
+        Posto(c, c.Zone[PrimoBidirezionale + 1].Descrizione),
+        Posto(c, c.Zone[PrimaZonaFilo + 3].AlertZona),
+        Posto(c, c.Zone[PrimaZonaRadio].SingoloContatto),
+        Posto(c, c.NumTel[0].AbilTxPanico),
+        Posto(c, c.TestoFissoSms),
+        Posto(c, c.APN),
+    };
+
+    dialogs_.AnswerYes();
+    MainFrm->MiInviaCentrale->trigger();
+    ASSERT_EQ(Caption(), GetMessaggio("STRATTESA_COMOK"));
+    sim->Ferma();
+    const auto scritta = LeggiImmagine(pannello);
+    ASSERT_TRUE(scritta);
+    const std::vector<std::uint8_t> prima = Byte(file), dopo = Byte(*scritta);
+    std::set<std::size_t> campiCambiati;
+    for (std::size_t i = 0; i < prima.size(); ++i) {
+        if (prima[i] == dopo[i]) continue;
+        const auto* campo = std::find_if(std::begin(cambiati), std::end(cambiati),
+                                         [i](const auto& r) { return i >= r.first && i < r.second; });
+        EXPECT_NE(campo, std::end(cambiati)) << "byte " << i << " changed and no control was";
+        campiCambiati.insert(std::size_t(campo - std::begin(cambiati)));
+    }
+    for (std::size_t k = 0; k < std::size(cambiati); ++k)
+        EXPECT_EQ(campiCambiati.count(k), 1u) << "change " << k << " reached the panel";
+
+    // Into a window showing nothing of it, from the panel this time.
+    sim = std::make_unique<Simulatore>(PortaSim, std::vector<std::string>{"--image", pannello});
+    ASSERT_TRUE(sim->Pronto());
+    NuovoCom();
+    com->Loaded();
+    ConfigDefault(ConfigCentrale);
+    MainFrm->AggiornaFormDaConfig();
+    ASSERT_NE(f.SetTempoSirenaSec->Value(), 180);
+    MainFrm->MiRiceviCentrale->trigger();
+    ASSERT_EQ(Caption(), GetMessaggio("STRATTESA_COMOK"));
+    EXPECT_EQ(f.SetTempoSirenaSec->Value(), 180);
+    EXPECT_EQ(f.MsgGrid->item(1, 1)->text().trimmed(), "Ingresso");
+    EXPECT_EQ(Rifilato(f.FrameInser[2]->DescrizioneInser->Text()), "Porta");
+    EXPECT_EQ(Rifilato(f.FrameBidir[1]->DescrizionePeriferica->Text()), "Sirena esterna");
+    EXPECT_TRUE(f.FrameSensFilo[3]->AlertZonaAbilitato->isChecked());
+    EXPECT_TRUE(f.FrameSensRadio[0]->SetSingoloContatto->isChecked());
+    EXPECT_TRUE(f.FrameNumTel[0]->SetAbilTxPanico->isChecked());
+    EXPECT_EQ(f.SetTestoFissoSms->Text(), "Ciao");
+    EXPECT_EQ(f.EditAPN->Text(), "internet.it");
 }
 
 // Every reply frame has one byte changed with a chance of 0.6: about what a line that corrupts

@@ -8,6 +8,8 @@
 #include "link/KivModCom.h"
 #include "support/qt/Aspetto.h"
 #include "ui/Attesa.h"
+#include "ui/ImportaOld.h"
+#include "ui/LeggiCodRadio.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -184,6 +186,22 @@ TEST_F(Aspetto, TheOptionsLinkSettingsAndWaitWindowsInEveryLanguage) {
         AttesaFrm->show();
         Verifica(*AttesaFrm, lingua);
         AttesaFrm->hide();
+    }
+    EXPECT_TRUE(dialogs_.Messages().empty()) << "every text is in the shipped table";
+}
+
+TEST_F(Aspetto, TheImportAndKitCodeWindowsInEveryLanguage) {
+    CreaFinestre();
+    MostraMainFrm();
+    for (int lingua = 0; lingua < 4; ++lingua) {
+        ConfigPc.Lingua = lingua;
+        ImportaOldFrm->show();
+        Verifica(*ImportaOldFrm, lingua);
+        ImportaOldFrm->hide();
+        // Its texts are its design's, the same in every language.
+        LeggiCodRadioFrm->show();
+        Verifica(*LeggiCodRadioFrm, lingua);
+        LeggiCodRadioFrm->hide();
     }
     EXPECT_TRUE(dialogs_.Messages().empty()) << "every text is in the shipped table";
 }

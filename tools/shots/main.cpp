@@ -1,8 +1,9 @@
 // vm415-shots: pictures of the program's windows as a user sees them, frame and all, in one
 // language: the main window once per page, then the options window, the link settings window over
-// it and the wait window. It runs the program's own start-up in a program folder of its own holding
-// copies of the shipped files, with the settings store there too, so that neither the build's
-// folder nor the user's settings are touched. scripts/screenshots runs it under Xvfb and openbox.
+// it, the wait window, the import window and the kit-code window. It runs the program's own
+// start-up in a program folder of its own holding copies of the shipped files, with the settings
+// store there too, so that neither the build's folder nor the user's settings are touched.
+// scripts/screenshots runs it under Xvfb and openbox.
 #include "ui/Main.h"
 #include "config/ConfigPc.h"
 #include "link/KivCanale.h"
@@ -12,6 +13,8 @@
 #include "ui/Applicazione.h"
 #include "ui/Attesa.h"
 #include "ui/Finestre.h"
+#include "ui/ImportaOld.h"
+#include "ui/LeggiCodRadio.h"
 #include "ui/Opzioni.h"
 
 #include <QApplication>
@@ -45,8 +48,9 @@ void Uso(std::FILE* f) {
     std::fputs("Usage: vm415-shots LANGUAGE OUTDIR\n"
                "  LANGUAGE  it, en, fr or es\n"
                "  Shows the windows on the X display in DISPLAY and writes OUTDIR/LANGUAGE-main-NN-PAGE.png\n"
-               "  (one per page of the main window), LANGUAGE-options.png, LANGUAGE-link.png and\n"
-               "  LANGUAGE-wait.png. scripts/screenshots runs it for the four languages under Xvfb.\n",
+               "  (one per page of the main window), LANGUAGE-options.png, LANGUAGE-link.png,\n"
+               "  LANGUAGE-wait.png, LANGUAGE-import.png and LANGUAGE-kitcodes.png.\n"
+               "  scripts/screenshots runs it for the four languages under Xvfb.\n",
                f);
 }
 
@@ -142,6 +146,13 @@ bool Fotografa(const QString& Uscita, const QString& Lingua) {
     AttesaFrm->show();
     if (!Mostrata(*AttesaFrm) || !Foto(prefisso + QStringLiteral("wait.png"))) return false;
     AttesaFrm->hide();
+
+    for (auto [finestra, nome] : {std::pair<QWidget*, const char*>{ImportaOldFrm, "import.png"},
+                                  {LeggiCodRadioFrm, "kitcodes.png"}}) {
+        finestra->show();
+        if (!Mostrata(*finestra) || !Foto(prefisso + QLatin1String(nome))) return false;
+        finestra->hide();
+    }
     return true;
 }
 

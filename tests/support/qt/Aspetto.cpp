@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -356,6 +357,10 @@ std::string ProblemaAspetto::Descrizione() const {
 }
 
 std::vector<ProblemaAspetto> ControllaAspetto(const QWidget& Finestra, const OpzioniAspetto& Opzioni) {
+    // What the user sees is the window once its layouts have settled: a panel shown or resized
+    // by the last change asks its parent's layout again, one level of nesting per pass.
+    for (int passo = 0; passo < 8; ++passo)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     return Controllo(Finestra, Opzioni).Esegui();
 }
 
