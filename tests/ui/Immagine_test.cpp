@@ -423,3 +423,27 @@ TEST_F(Immagine, FillingTheControlsRunsNoHandlerThatWouldRefreshAgain) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(Immagine, CopyFromThePreviousZoneReachesBackAcrossAPage) {
+    RighePerPagina(5);
+    Pagina(1); // slots 5..9: the zone before the first row is on the page before
+    TConfigZona& prec = ConfigCentrale.Zone[PrimaZonaRadio + 4];
+    prec.Attiva = prec.Ritardata = prec.AlertZona = prec.SingoloContatto = 1;
+    prec.TipoSensore = 2;
+    prec.TecnologicoZona = 0;
+    ConfigCentrale.Zone[PrimaZonaRadio + 5].Descrizione.Scrivi("Ingresso");
+    MainFrm->AggiornaFormDaConfig();
+
+    dialogs_.AnswerYes();
+    MainFrm->FrameSensRadio[0]->CopiaDaPrec->click();
+    const TConfigZona& z = ConfigCentrale.Zone[PrimaZonaRadio + 5];
+    EXPECT_EQ(std::vector<int>({z.Attiva, z.Ritardata, z.AlertZona, z.SingoloContatto, z.TipoSensore}),
+              std::vector<int>({1, 1, 1, 1, 2}));
+    EXPECT_EQ(z.Descrizione.Leggi(), "Ingresso");
+    EXPECT_EQ(MainFrm->FrameSensRadio[0]->TipoProgrZona->ItemIndex(), 2);
+    EXPECT_TRUE(MainFrm->FrameSensRadio[0]->SetSingoloContatto->isChecked());
+}
+
+} // namespace

@@ -2,7 +2,10 @@
 // the image, then the image into the controls. The image is full (every zone, keypad, peripheral
 // and number in use, with names and learned codes; Contact-ID and GPRS on) and the radio page shows
 // ten rows, so that every row the refresh can touch is touched. The median is printed at the end.
+// Opening a ".415" file of that image and showing it is timed too, through the File menu's own
+// command with its dialogs answered at once.
 #include "config/GlobalsVar.h"
+#include "platform/gui/Dialogs.h"
 #include "ui/Applicazione.h"
 #include "ui/Finestre.h"
 #include "ui/Main.h"
@@ -14,6 +17,9 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,6 +76,43 @@ BENCHMARK(BM_Rinfresca)
     ->Iterations(50)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
+
+// The file chooser picks the bench's file and every message is acknowledged.
+class DialoghiMuti final : public platform::gui::DialogService {
+  public:
+    std::string File;
+    platform::gui::MsgResult Message(platform::gui::MsgKind, const std::string&,
+                                     platform::gui::MsgButtons) override {
+        return platform::gui::MsgResult::Ok;
+    }
+    std::optional<std::string> OpenFile(const platform::gui::FileDialogOptions&) override { return File; }
+    std::optional<std::string> SaveFile(const platform::gui::FileDialogOptions&) override {
+        return std::nullopt;
+    }
+};
+
+void BM_ApriFile(benchmark::State& state) {
+    char modello[] = "/tmp/vm415-bench-XXXXXX";
+    const char* cartella = mkdtemp(modello);
+    if (!cartella) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    DialoghiMuti dialoghi;
+    dialoghi.File = std::string(cartella) + "/impianto.415";
+    TConfigCentrale c{};
+    RiempiImmagine(c);
+    c.IdCentrale = 164;
+    c.VersioneCentrale = 11;
+    std::ofstream(dialoghi.File, std::ios::binary).write(reinterpret_cast<const char*>(&c), sizeof c);
+    platform::gui::SetDialogs(&dialoghi);
+    for (auto _ : state)
+        MainFrm->MiLeggiFileClick();
+    platform::gui::SetDialogs(nullptr);
+    std::remove(dialoghi.File.c_str());
+    std::remove(cartella);
+}
+BENCHMARK(BM_ApriFile)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
 } // namespace
 
