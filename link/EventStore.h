@@ -1,9 +1,11 @@
 #pragma once
 // The panel's event queue as the program keeps it: the queue pointers the panel reports, the number
-// of events held and the events themselves. The event-queue window owns one store; the reply
-// decoder fills the store that is registered while the queue is read.
+// of events held and the events themselves, and the ".cod" file they are saved to. The event-queue
+// window owns one store; the reply decoder fills the store that is registered while the queue is
+// read.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // One event, 16 bytes: also, byte for byte, the record of ".cod" files.
 struct TEventoCoda {
@@ -16,7 +18,9 @@ static_assert(sizeof(TEventoCoda) == 16);
 static_assert(offsetof(TEventoCoda, Tipo) == 0 && offsetof(TEventoCoda, Descrittore) == 1 &&
               offsetof(TEventoCoda, Pad2) == 2 && offsetof(TEventoCoda, DataOra) == 8);
 
-constexpr int MaxEventiCoda = 101;  // slots of the store
+// Slots of the store: every event the panel's one-byte count can name, so that a busy panel's
+// newest events are read too.
+constexpr int MaxEventiCoda = 255;
 constexpr int EventiPerBlocco = 20; // events in one reply to the event-block command
 
 struct TCodaEventi {
@@ -24,17 +28,15 @@ struct TCodaEventi {
     std::int32_t IndiceCodaInizio = 0;
     std::int32_t IndiceCodaFine = 0;
     std::int32_t DimensioneCoda = 0;
-    // Events held, never above MaxEventiCoda. When the panel reports more, the store keeps the
-    // first (oldest) MaxEventiCoda of them.
+    // Events held, in slot order from the oldest.
     std::uint8_t NumEventi = 0;
-    // The count the panel's pointers gave, before the bound (0..255); tells the window that
-    // events were left on the panel.
-    std::uint8_t NumEventiCentrale = 0;
     TEventoCoda Eventi[MaxEventiCoda] = {};
 };
+// The count is a byte: it can never name a slot the store lacks.
+static_assert(MaxEventiCoda >= UINT8_MAX);
 
-// How many event blocks to ask for so that every event the store can hold is read: the blocks
-// that fit, ceil(NumEventi / 20), at most 6.
+// How many event blocks to ask for so that every event held is read: ceil(NumEventi / 20), at
+// most 13.
 int NumBlocchiCoda(const TCodaEventi& Coda);
 
 // The events held when the panel reports Conteggio: Conteggio, cut to the store's slots.
@@ -44,3 +46,18 @@ std::uint8_t EventiMemorizzabili(int Conteggio);
 // it lives; nullptr when there is none, and then queue replies store nothing.
 void RegistraCodaEventi(TCodaEventi* Coda);
 TCodaEventi* CodaEventiCorrente();
+
+// ".cod" files: the held events' records in slot order, no header, no trailer.
+constexpr const char* EstensioneFileCoda = ".cod";
+constexpr const char* FiltroFileCoda = "File coda Centrale Vm415 (*.cod)|*.cod";
+
+struct TLetturaFileCoda {
+    bool Letto = false;        // false: the file could not be opened or read; the store is unchanged
+    int EventiEsclusi = 0;     // whole records past the store's slots, not loaded
+    bool CodaIgnorata = false; // the file ended with a part shorter than a record
+};
+// Replaces the store's events with the file's first records (at most MaxEventiCoda); the queue
+// pointers are left as they are. Only regular files are read.
+TLetturaFileCoda LeggiFileCoda(const std::string& Nome, TCodaEventi& Coda);
+// Writes the held events through an atomic replace: on false the previous file is unchanged.
+bool ScriviFileCoda(const std::string& Nome, const TCodaEventi& Coda);

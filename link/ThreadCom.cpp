@@ -173,7 +173,7 @@ void TThreadCom::RiceviCoda() {
     bool ok = Esito == EsitoOk;
     int blocchi = 0;
     if (ok) {
-        // Only the blocks the store can hold: never more than its slots, however many the panel has.
+        // The blocks that hold the events the panel counted, every one of which the store can hold.
         blocchi = NumBlocchiCoda(*coda);
         Sincronizza([&] {
             finestre_.AvanzaGauge();

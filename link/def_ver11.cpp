@@ -292,7 +292,6 @@ void DecodificaPuntatoriCoda(TCodaEventi& Coda, int& i, const std::uint8_t* d) {
         conteggio = std::uint8_t((Coda.IndiceCodaFine - Coda.IndiceCodaInizio) % 256);
     else
         conteggio = std::uint8_t(Coda.DimensioneCoda - (Coda.IndiceCodaInizio - Coda.IndiceCodaFine) % 256);
-    Coda.NumEventiCentrale = conteggio;
     Coda.NumEventi = EventiMemorizzabili(conteggio);
 }
 

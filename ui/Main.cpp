@@ -26,18 +26,18 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QKeyEvent>
 #include <QResizeEvent>
-#include <QWheelEvent>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 
 TMainFrm* MainFrm = nullptr;
@@ -279,7 +279,6 @@ void TMainFrm::AttendiElaborandoMessaggi(std::chrono::milliseconds Durata) {
 
 // ---- Rows and the image mapping ----------------------------------------------------------------
 
-
 int TMainFrm::AltezzaRigaRadio() const {
     return FrameSensRadio[0] ? FrameSensRadio[0]->height() : AltezzaDesignRigaRadio;
 }
@@ -337,7 +336,8 @@ int TMainFrm::UltimaPaginaRadio(int ZonePerPagina) {
 bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ScrollBoxSensoriRadio->viewport() && event->type() == QEvent::Resize && resizeRadioAttivo_)
         ScrollBoxSensoriRadioResize();
-    if (event->type() == QEvent::KeyPress && (watched == SetTelVigilanza1Edit || watched == SetTelVigilanza2Edit))
+    if (event->type() == QEvent::KeyPress &&
+        (watched == SetTelVigilanza1Edit || watched == SetTelVigilanza2Edit))
         return FiltroNumeroVigilanza(static_cast<QKeyEvent*>(event));
     if (event->type() == QEvent::Wheel) {
         auto* w = qobject_cast<QWidget*>(watched);
@@ -371,7 +371,6 @@ void TMainFrm::MiEsciClick() {
     close();
 }
 
-void TMainFrm::MiStampaConfigurazioneClick() {}
 void TMainFrm::MiRiceviCentraleClick() {
     PageControl->setCurrentIndex(0);
     EseguiOperazioneCentrale(OpRiceviConfigurazione);

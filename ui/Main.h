@@ -18,6 +18,9 @@ class TFrameInser;
 class TFrameNumTel;
 class TFrameSensFilo;
 class TFrameSensRadio;
+namespace platform::report {
+class TProgettoReport;
+}
 
 // The two fixed pauses of the closing: after the window is hidden and at the very end, so that
 // whatever the closing set going (the options window's UDP restart, the link's port) can settle.
@@ -65,6 +68,13 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     std::array<TFrameSensFilo*, 9> FrameSensFilo{};
     std::array<TFrameSensRadio*, 10> FrameSensRadio{};
     std::array<TFrameNumTel*, 8> FrameNumTel{};
+
+    // The configuration printout (MainStampa.cpp): the zone row being fed to the report, 1..85
+    // (row R is zone slot R - 1), and the events of its data connection.
+    std::int32_t RigaStampa = 0;
+    void RepConnectionCfgFirst();
+    void RepConnectionCfgEOF(bool& Eof);
+    void RepConnectionCfgValidateRow(bool& RigaValida);
 
     // Translated texts kept for the dialogs (Windows-1252).
     std::string StrSovrascrivere, StrConfInvio, StrConnessioneOk, StrConnessioneNo, StrCopiaPrec,
@@ -144,6 +154,9 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
 
     QWidget* Controllo(std::string_view Nome) const;
     QAction* Voce(std::string_view Nome) const;
+
+    // The configuration's report project while the printout runs, else null.
+    platform::report::TProgettoReport* RPCfg = nullptr;
 
     int ZoneRadioPerPagina_ = 1;
     int PaginaRadio_ = 0;

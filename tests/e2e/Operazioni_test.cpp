@@ -18,6 +18,7 @@
 #include "tools/sim/SimPanel.h"
 #include "tools/sim/SimServer.h"
 #include "ui/Attesa.h"
+#include "ui/CodaEventi.h"
 #include "ui/FrameBidir.h"
 #include "ui/FrameFilo.h"
 #include "ui/FrameInser.h"
@@ -148,8 +149,6 @@ class EndToEnd : public ProgramWindows {
     EndToEnd() {
         CreaFinestre();
         MostraMainFrm();
-        coda = TCodaEventi{};
-        RegistraCodaEventi(&coda);
         // Closes the wait window once the operation is over, as the user would.
         QObject::connect(&utente, &QTimer::timeout, [] {
             const TThreadCom* w = OperazioneCentraleInCorso();
@@ -160,7 +159,6 @@ class EndToEnd : public ProgramWindows {
     }
     ~EndToEnd() override {
         utente.stop();
-        RegistraCodaEventi(nullptr);
         com.reset();
     }
 
@@ -234,8 +232,10 @@ class EndToEnd : public ProgramWindows {
         return v;
     }
 
+    // The event store the worker fills: the event-queue window's, as in the program.
+    TCodaEventi& Coda() const { return CodaEventiFrm->Coda; }
+
     serial_test::StoreScope store;
-    TCodaEventi coda;
     QTimer utente;
     std::unique_ptr<Simulatore> sim;
     std::unique_ptr<TKivModCom> com;
@@ -337,8 +337,8 @@ TEST_F(EndToEnd, ProgrammingDisabledStopsAfterTheIdentificationButTheQueueIsRead
     }
     EXPECT_EQ(Byte(ConfigCentrale), prima);
     EXPECT_EQ(EseguiOperazioneCentrale(OpRiceviCoda), EsitoOk);
-    EXPECT_EQ(coda.NumEventi, 5);
-    EXPECT_EQ(coda.Eventi[4].Tipo, 4);
+    EXPECT_EQ(Coda().NumEventi, 5);
+    EXPECT_EQ(Coda().Eventi[4].Tipo, 4);
 }
 
 TEST_F(EndToEnd, EventQueueCounts) {
@@ -346,17 +346,16 @@ TEST_F(EndToEnd, EventQueueCounts) {
         SCOPED_TRACE(n);
         folder_.Write("eventi.cod", FileEventi(n));
         Avvia({"--events", folder_.File("eventi.cod"), "--queue-size", "255"});
-        coda = TCodaEventi{};
+        Coda() = TCodaEventi{};
         EXPECT_EQ(EseguiOperazioneCentrale(OpRiceviCoda), EsitoOk);
-        const int blocchi = (std::min(n, MaxEventiCoda) + 19) / 20;
+        const int blocchi = (n + 19) / 20;
         EXPECT_EQ(Gauge(), blocchi + 3);
         EXPECT_EQ(Massimo(), blocchi + 3);
         EXPECT_EQ(Inviati(), std::uint64_t(blocchi + 3));
-        EXPECT_EQ(coda.NumEventi, std::min(n, MaxEventiCoda));
-        EXPECT_EQ(coda.NumEventiCentrale, n);
-        for (int i = 0; i < coda.NumEventi; ++i) {
-            EXPECT_EQ(coda.Eventi[i].Tipo, i);
-            EXPECT_EQ(coda.Eventi[i].DataOra, Istante(2026, 1 + i % 12, 1 + i % 28, i % 24, i % 60));
+        EXPECT_EQ(Coda().NumEventi, n);
+        for (int i = 0; i < Coda().NumEventi; ++i) {
+            EXPECT_EQ(Coda().Eventi[i].Tipo, i);
+            EXPECT_EQ(Coda().Eventi[i].DataOra, Istante(2026, 1 + i % 12, 1 + i % 28, i % 24, i % 60));
         }
         // The link goes before the panel it talks to.
         com.reset();
@@ -368,7 +367,75 @@ TEST_F(EndToEnd, EventQueueCounts) {
     EXPECT_EQ(EseguiOperazioneCentrale(OpEliminaCoda), EsitoOk);
     EXPECT_EQ(Gauge(), 3);
     EXPECT_EQ(EseguiOperazioneCentrale(OpRiceviCoda), EsitoOk);
-    EXPECT_EQ(coda.NumEventi, 0);
+    EXPECT_EQ(Coda().NumEventi, 0);
+}
+
+// A busy panel through the event-queue window's buttons: every event comes, oldest first; the clear
+// asks first, and empties the panel's queue but not the list.
+TEST_F(EndToEnd, TheEventWindowReadsABusyQueueWholeAndClearsItOnlyAfterYes) {
+    struct Tipo {
+        int tipo;
+        const char* chiave;
+    };
+    const Tipo tipi[] = {{1, "STRCODA_EAGENERICO"},
+                         {7, "STRCODA_EA_TEC_MALFUNZ_FUMO"},
+                         {105, "STRCODA_EVENTODISINS"},
+                         {50, nullptr}};
+    std::vector<TEventoCoda> eventi;
+    std::vector<std::uint8_t> file;
+    for (int i = 0; i < 130; ++i) {
+        TEventoCoda e{};
+        e.Tipo = std::uint8_t(tipi[i % 4].tipo);
+        e.Descrittore = std::uint8_t(i % 7 == 0 ? 220 : i % 16);
+        EXPECT_TRUE(CodificaDataOra(2025, 1 + i % 12, 1 + i % 28, i % 24, i % 60, (3 * i) % 60, e.DataOra));
+        eventi.push_back(e);
+        const auto* p = reinterpret_cast<const std::uint8_t*>(&e);
+        file.insert(file.end(), p, p + sizeof e);
+    }
+    folder_.Write("pannello.cod", file);
+    Avvia({"--events", folder_.File("pannello.cod"), "--queue-size", "255"});
+    CodaEventiFrm->show();
+
+    CodaEventiFrm->RiceviCodaBtn->click();
+    ASSERT_EQ(Caption(), GetMessaggio("STRATTESA_COMOK"));
+    EXPECT_EQ(Inviati(), 3u + 7) << "identification, pointers, seven blocks, end";
+    const QTableWidget& g = *CodaEventiFrm->CodaEventiGrid;
+    ASSERT_EQ(g.rowCount(), 130);
+    ASSERT_EQ(Coda().NumEventi, 130);
+    auto testo = [&](int r, int c) { return platform::gui::ToCp1252(g.item(r, c)->text()); };
+    for (int i = 0; i < 130; ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(Coda().Eventi[i].Tipo, eventi[i].Tipo);
+        EXPECT_EQ(Coda().Eventi[i].Descrittore, eventi[i].Descrittore);
+        EXPECT_EQ(Coda().Eventi[i].DataOra, eventi[i].DataOra);
+        EXPECT_EQ(testo(i, 0), "    " + IntToStrZeri(i + 1, 3));
+        const char* chiave = tipi[i % 4].chiave;
+        EXPECT_EQ(testo(i, 1), chiave ? "    " + GetMessaggio(chiave) : "");
+        EXPECT_EQ(testo(i, 3), "    " + DataOraToStr(1, eventi[i].DataOra));
+    }
+    const std::string ultima = testo(129, 3);
+
+    // No: nothing goes to the panel.
+    const std::uint64_t inviati = Inviati();
+    dialogs_.AnswerNo();
+    CodaEventiFrm->EliminaCodaBtn->click();
+    EXPECT_EQ(Inviati(), inviati);
+    // Yes: the panel's queue is emptied, the list stays as it was.
+    dialogs_.AnswerYes();
+    CodaEventiFrm->EliminaCodaBtn->click();
+    EXPECT_EQ(Caption(), GetMessaggio("STRATTESA_COMOK"));
+    EXPECT_EQ(Inviati(), inviati + 3);
+    const auto domande = dialogs_.Messages();
+    ASSERT_EQ(domande.size(), 2u);
+    EXPECT_EQ(domande[1].Text, GetMessaggio("STRGLOBAL_CONFINVIO"));
+    EXPECT_EQ(g.rowCount(), 130);
+    EXPECT_EQ(testo(129, 3), ultima);
+    EXPECT_EQ(Coda().NumEventi, 130);
+
+    CodaEventiFrm->RiceviCodaBtn->click();
+    EXPECT_EQ(Coda().NumEventi, 0);
+    EXPECT_EQ(g.rowCount(), 1) << "one blank row";
+    CodaEventiFrm->hide();
 }
 
 TEST_F(EndToEnd, ALinkNotConnectedSendsNothing) {

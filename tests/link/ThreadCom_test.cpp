@@ -319,8 +319,7 @@ TEST_F(ThreadComTest, EventQueueReadsOnlyTheBlocksThatHoldEvents) {
     struct Caso {
         int eventi, blocchi;
     };
-    // More than the store holds: only the blocks that fit are read.
-    for (Caso c : {Caso{0, 0}, Caso{20, 1}, Caso{21, 2}, Caso{130, 6}}) {
+    for (Caso c : {Caso{0, 0}, Caso{20, 1}, Caso{21, 2}, Caso{130, 7}, Caso{255, 13}}) {
         SCOPED_TRACE(c.eventi);
         link.Richieste.clear();
         reg.voci.clear();
@@ -333,7 +332,7 @@ TEST_F(ThreadComTest, EventQueueReadsOnlyTheBlocksThatHoldEvents) {
         EXPECT_EQ(Comandi(), attesi);
         EXPECT_EQ(finestre.massimo, c.blocchi + 3);
         EXPECT_EQ(finestre.valore, c.blocchi + 3);
-        EXPECT_EQ(coda.NumEventi, std::min(c.eventi, MaxEventiCoda));
+        EXPECT_EQ(coda.NumEventi, c.eventi);
         for (int i = 0; i < coda.NumEventi; ++i)
             EXPECT_EQ(coda.Eventi[i].Tipo, i % 256);
         const auto f = Finestre();

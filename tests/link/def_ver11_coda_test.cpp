@@ -51,27 +51,30 @@ TEST_F(Coda, PointersGiveTheEventCountWithWrapAround) {
         EXPECT_EQ(coda.IndiceCodaInizio, c.inizio);
         EXPECT_EQ(coda.IndiceCodaFine, c.fine);
         EXPECT_EQ(coda.DimensioneCoda, c.dimensione);
-        EXPECT_EQ(coda.NumEventiCentrale, c.conteggio);
-        EXPECT_EQ(coda.NumEventi, std::min(c.conteggio, 101));
+        EXPECT_EQ(coda.NumEventi, c.conteggio);
     }
 }
 
-TEST_F(Coda, MoreEventsThanTheStoreHoldsAreCutToTheFirst101) {
+TEST_F(Coda, EveryEventOfABusyPanelIsStoredUpToTheLastBlock) {
     ASSERT_EQ(Puntatori(200, 10, 64), EsitoOk); // 64 - 190 modulo 256
-    EXPECT_EQ(coda.NumEventiCentrale, 130);
-    EXPECT_EQ(coda.NumEventi, 101);
-    EXPECT_EQ(NumBlocchiCoda(coda), 6);
+    EXPECT_EQ(coda.NumEventi, 130);
+    EXPECT_EQ(NumBlocchiCoda(coda), 7);
 
-    ASSERT_EQ(Blocco(5, 5), EsitoOk); // events 100..119: only slot 100 exists
-    EXPECT_EQ(coda.Eventi[100].Tipo, 100);
-    EXPECT_EQ(coda.Eventi[100].Descrittore, 0);
-    EXPECT_TRUE(Intatto(99));
-    EXPECT_EQ(coda.NumEventi, 101);
+    ASSERT_EQ(Blocco(6, 6), EsitoOk); // events 120..139: the count ends at 129
+    for (int s = 120; s < 130; ++s)
+        EXPECT_EQ(coda.Eventi[s].Tipo, s);
+    EXPECT_TRUE(Intatto(130));
+    EXPECT_TRUE(Intatto(119));
 
-    // Even a store whose count was set past its slots by hand is never written beyond them.
-    coda.NumEventi = 255;
-    ASSERT_EQ(Blocco(6, 6), EsitoOk);
-    EXPECT_EQ(coda.Eventi[100].Tipo, 100);
+    // The last block of a full count stops at the last slot.
+    ASSERT_EQ(Puntatori(0, 255, 0), EsitoOk);
+    ASSERT_EQ(Blocco(12, 12), EsitoOk);
+    for (int s = 240; s < MaxEventiCoda; ++s)
+        EXPECT_EQ(coda.Eventi[s].Descrittore, s - 240);
+    // A block echoed past the count stores nothing.
+    coda.Eventi[254].Tipo = 0xEE;
+    ASSERT_EQ(Blocco(13, 13), EsitoOk);
+    EXPECT_EQ(coda.Eventi[254].Tipo, 0xEE);
 }
 
 TEST_F(Coda, AnEventBlockStoresOnlyTheEventsTheCountNames) {

@@ -319,7 +319,7 @@ TEST_F(Record, RecordCodecsRefuseSlotsOutsideTheImageAndRecordsPastTheFrame) {
     idx = 0;
     EXPECT_THROW(DecodificaZona(85, idx, f), std::out_of_range);
     EXPECT_THROW(DecodificaInseritore(16, idx, f), std::out_of_range);
-    EXPECT_THROW(DecodificaEvento(101, idx, f, coda), std::out_of_range);
+    EXPECT_THROW(DecodificaEvento(MaxEventiCoda, idx, f, coda), std::out_of_range);
     idx = 1020;
     EXPECT_THROW(DecodificaEvento(0, idx, f, coda), std::out_of_range);
     EXPECT_EQ(idx, 1020);

@@ -261,7 +261,7 @@ TEST_F(RoundTrip, AWholeConfigurationWrittenAndReadBackIsEqualInEveryFieldThatTr
     invertiBandiere = false;
 }
 
-TEST_F(RoundTrip, TheEventQueueIsReadInBlocksUpToTheStoreBound) {
+TEST_F(RoundTrip, TheEventQueueIsReadInBlocksUpToItsLastEvent) {
     std::vector<vm415sim::QueueEvent> eventi;
     for (int i = 0; i < 150; ++i) {
         vm415sim::QueueEvent e;
@@ -290,17 +290,17 @@ TEST_F(RoundTrip, TheEventQueueIsReadInBlocksUpToTheStoreBound) {
     }
     EXPECT_EQ(coda.Eventi[45].Tipo, 0);
 
-    // 150 events: the store keeps the oldest 101 and six blocks read them all.
+    // 150 events: eight blocks read every one of them.
     coda = TCodaEventi{};
     ASSERT_TRUE(q.Load(eventi, 0, errore)) << errore;
     panel.SetQueue(q);
     ASSERT_EQ(LeggiPuntatoriCoda(link), EsitoOk);
-    EXPECT_EQ(coda.NumEventiCentrale, 150);
-    EXPECT_EQ(coda.NumEventi, MaxEventiCoda);
-    ASSERT_EQ(NumBlocchiCoda(coda), 6);
+    EXPECT_EQ(coda.NumEventi, 150);
+    ASSERT_EQ(NumBlocchiCoda(coda), 8);
     for (int b = 0; b < NumBlocchiCoda(coda); ++b)
         ASSERT_EQ(LeggiBloccoCoda(link, std::uint8_t(b)), EsitoOk);
-    for (int i = 0; i < MaxEventiCoda; ++i) {
+    for (int i = 0; i < 150; ++i) {
+        EXPECT_EQ(coda.Eventi[i].Tipo, eventi[i].Tipo) << i;
         EXPECT_EQ(coda.Eventi[i].Descrittore, eventi[i].Descrittore) << i;
         EXPECT_DOUBLE_EQ(coda.Eventi[i].DataOra, eventi[i].DataOra) << i;
     }

@@ -8,6 +8,8 @@
 #include "link/KivModCom.h"
 #include "support/qt/Aspetto.h"
 #include "ui/Attesa.h"
+#include "ui/CodaEventi.h"
+#include "ui/EventiCid.h"
 #include "ui/ImportaOld.h"
 #include "ui/LeggiCodRadio.h"
 
@@ -16,11 +18,15 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <gmock/gmock.h>
 #include <map>
 #include <set>
@@ -202,6 +208,66 @@ TEST_F(Aspetto, TheImportAndKitCodeWindowsInEveryLanguage) {
         LeggiCodRadioFrm->show();
         Verifica(*LeggiCodRadioFrm, lingua);
         LeggiCodRadioFrm->hide();
+    }
+    EXPECT_TRUE(dialogs_.Messages().empty()) << "every text is in the shipped table";
+}
+
+// The event list with an event of every type and source kind, the longest names the image allows:
+// besides the window's own check, no cell and no column title is cut by its column.
+TEST_F(Aspetto, TheEventQueueWindowInEveryLanguage) {
+    CreaFinestre();
+    MostraMainFrm();
+    const TConfigCentrale immagine = ConfigCentrale;
+    ConfigCentrale.Zone[3].Descrizione.Scrivi("WWWWWWWWWWWWWWWWWWWWWWWWW");
+    ConfigCentrale.Inseritori[2].Descrizione.Scrivi("WWWWWWWWWWWWWWWW");
+    TCodaEventi& coda = CodaEventiFrm->Coda;
+    coda.NumEventi = 0;
+    for (int t : {1, 2, 3, 4, 5, 6, 11, 18, 27, 32, 33, 38, 43, 50, 101, 106, 107, 111, 113, 114})
+        for (int d : {3, 2, 200, 202, 207, 210, 212, 215, 216}) {
+            TEventoCoda& e = coda.Eventi[coda.NumEventi++];
+            e.Tipo = std::uint8_t(t);
+            e.Descrittore = std::uint8_t(d);
+            e.DataOra = 45000.75 + coda.NumEventi;
+        }
+    for (int lingua = 0; lingua < 4; ++lingua) {
+        ConfigPc.Lingua = lingua;
+        CodaEventiFrm->show();
+        CodaEventiFrm->MostraCodaEventi();
+        Verifica(*CodaEventiFrm, lingua);
+        const QTableWidget& g = *CodaEventiFrm->CodaEventiGrid;
+        const int griglia = g.showGrid() ? 1 : 0;
+        for (int c = 0; c < g.columnCount(); ++c) {
+            EXPECT_LE(g.horizontalHeader()->sectionSizeHint(c), g.columnWidth(c))
+                << Lingue[lingua] << " title " << c;
+            for (int r = 0; r < g.rowCount(); ++r)
+                ASSERT_LE(g.sizeHintForIndex(g.model()->index(r, c)).width() + griglia, g.columnWidth(c))
+                    << Lingue[lingua] << " \"" << g.item(r, c)->text().toStdString() << "\"";
+        }
+        // It widens with its columns, as far as the screen goes (past it, the list scrolls sideways).
+        EXPECT_LE(CodaEventiFrm->frameGeometry().width(),
+                  CodaEventiFrm->screen()->availableGeometry().width())
+            << Lingue[lingua];
+        CodaEventiFrm->hide();
+    }
+    ConfigCentrale = immagine;
+    EXPECT_TRUE(dialogs_.Messages().empty()) << "every text is in the shipped table";
+}
+
+// Besides the window's own check, every event name and code fits its column and all the rows show.
+TEST_F(Aspetto, TheContactIdTablesEditorInEveryLanguage) {
+    CreaFinestre();
+    MostraMainFrm();
+    for (int lingua = 0; lingua < 4; ++lingua) {
+        ConfigPc.Lingua = lingua;
+        EventiCidFrm->show();
+        Verifica(*EventiCidFrm, lingua);
+        const QTableWidget& g = *EventiCidFrm->AssociazioneEventiCid;
+        for (int r = 0; r < g.rowCount(); ++r)
+            for (int c = 0; c < g.columnCount(); ++c)
+                EXPECT_LE(g.sizeHintForIndex(g.model()->index(r, c)).width() + 1, g.columnWidth(c))
+                    << Lingue[lingua] << " \"" << g.item(r, c)->text().toStdString() << "\"";
+        EXPECT_EQ(g.verticalScrollBar()->maximum(), 0) << Lingue[lingua];
+        EventiCidFrm->hide();
     }
     EXPECT_TRUE(dialogs_.Messages().empty()) << "every text is in the shipped table";
 }

@@ -1,8 +1,9 @@
 // vm415-shots: pictures of the program's windows as a user sees them, frame and all, in one
 // language: the main window once per page, then the options window, the link settings window over
-// it, the wait window, the import window and the kit-code window. It runs the program's own
-// start-up in a program folder of its own holding copies of the shipped files, with the settings
-// store there too, so that neither the build's folder nor the user's settings are touched.
+// it, the wait window, the import window, the kit-code window, the Contact-ID tables editor and
+// the event-queue window. It runs the program's own start-up in a program folder of its own
+// holding copies of the shipped files, with the settings store there too, so that neither the
+// build's folder nor the user's settings are touched.
 // scripts/screenshots runs it under Xvfb and openbox.
 #include "ui/Main.h"
 #include "config/ConfigPc.h"
@@ -12,6 +13,8 @@
 #include "platform/fs/ProgramFolder.h"
 #include "ui/Applicazione.h"
 #include "ui/Attesa.h"
+#include "ui/CodaEventi.h"
+#include "ui/EventiCid.h"
 #include "ui/Finestre.h"
 #include "ui/ImportaOld.h"
 #include "ui/LeggiCodRadio.h"
@@ -49,7 +52,8 @@ void Uso(std::FILE* f) {
                "  LANGUAGE  it, en, fr or es\n"
                "  Shows the windows on the X display in DISPLAY and writes OUTDIR/LANGUAGE-main-NN-PAGE.png\n"
                "  (one per page of the main window), LANGUAGE-options.png, LANGUAGE-link.png,\n"
-               "  LANGUAGE-wait.png, LANGUAGE-import.png and LANGUAGE-kitcodes.png.\n"
+               "  LANGUAGE-wait.png, LANGUAGE-import.png, LANGUAGE-kitcodes.png,\n"
+               "  LANGUAGE-contactid.png and LANGUAGE-events.png.\n"
                "  scripts/screenshots runs it for the four languages under Xvfb.\n",
                f);
 }
@@ -117,6 +121,27 @@ bool PreparaCartella(const QTemporaryDir& Cartella, int Lingua) {
     return true;
 }
 
+// Events of every kind, with zone and keypad names in the image.
+void MostraEventi() {
+    ConfigCentrale.Zone[4].Descrizione.Scrivi("Porta ingresso principale");
+    ConfigCentrale.Zone[12].Descrizione.Scrivi("Finestra cucina");
+    ConfigCentrale.Inseritori[1].Descrizione.Scrivi("Tastiera garage");
+    const std::pair<int, int> eventi[] = {{101, 1},   {7, 4},     {1, 12},    {1, 212}, {2, 215},   {43, 216},
+                                          {105, 203}, {106, 210}, {111, 201}, {5, 204}, {3, 209},   {50, 0},
+                                          {108, 200}, {27, 12},   {114, 1},   {1, 211}, {104, 202}, {38, 4}};
+    TCodaEventi& coda = CodaEventiFrm->Coda;
+    coda.NumEventi = 0;
+    for (auto [tipo, fonte] : eventi) {
+        TEventoCoda& e = coda.Eventi[coda.NumEventi];
+        e.Tipo = std::uint8_t(tipo);
+        e.Descrittore = std::uint8_t(fonte);
+        e.DataOra = coda.NumEventi == 11 ? 0.0 : 46000.3 + 0.77 * coda.NumEventi;
+        ++coda.NumEventi;
+    }
+    CodaEventiFrm->show();
+    CodaEventiFrm->MostraCodaEventi();
+}
+
 bool Fotografa(const QString& Uscita, const QString& Lingua) {
     const QString prefisso = Uscita + QLatin1Char('/') + Lingua + QLatin1Char('-');
     TMainFrm& m = *MainFrm;
@@ -148,11 +173,17 @@ bool Fotografa(const QString& Uscita, const QString& Lingua) {
     AttesaFrm->hide();
 
     for (auto [finestra, nome] : {std::pair<QWidget*, const char*>{ImportaOldFrm, "import.png"},
-                                  {LeggiCodRadioFrm, "kitcodes.png"}}) {
+                                  {LeggiCodRadioFrm, "kitcodes.png"},
+                                  {EventiCidFrm, "contactid.png"}}) {
         finestra->show();
         if (!Mostrata(*finestra) || !Foto(prefisso + QLatin1String(nome))) return false;
         finestra->hide();
     }
+
+    // The event list as a read of a busy panel leaves it.
+    MostraEventi();
+    if (!Mostrata(*CodaEventiFrm) || !Foto(prefisso + QStringLiteral("events.png"))) return false;
+    CodaEventiFrm->hide();
     return true;
 }
 
