@@ -2,10 +2,10 @@
 // text is looked up as the list is filled, arming types, types without a text), with zone and
 // keypad names from a full image, special sources and dates. The median is printed at the end.
 #include "config/GlobalsVar.h"
-#include "ui/Applicazione.h"
 #include "ui/CodaEventi.h"
 #include "ui/Finestre.h"
 #include "ui/Main.h"
+#include "ui/bench/FinestreBench.h"
 
 #include <QApplication>
 #include <algorithm>
@@ -52,15 +52,7 @@ BENCHMARK(BM_MostraCodaEventi)
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argcQt = 1;
-    QApplication app(argcQt, argv);
-    TAmbienteProgramma ambiente;
-    const TTempiChiusura tempi = TempiChiusuraMainFrm;
-    TempiChiusuraMainFrm = {std::chrono::milliseconds(0), std::chrono::milliseconds(0)};
-
-    CreaFinestre();
-    MostraMainFrm();
+    TFinestreBench finestre(argv);
     ConfigDefault(ConfigCentrale);
     for (int s = 0; s < NumZone; ++s)
         ConfigCentrale.Zone[s].Descrizione.Scrivi("Zona con un nome lungo " + std::to_string(s));
@@ -80,8 +72,5 @@ int main(int argc, char** argv) {
                     1000 * Campioni[Campioni.size() / 2], Campioni.size());
     }
     CodaEventiFrm->hide();
-    MainFrm->close();
-    DistruggiFinestre();
-    TempiChiusuraMainFrm = tempi;
     return 0;
 }

@@ -6,9 +6,9 @@
 // command with its dialogs answered at once.
 #include "config/GlobalsVar.h"
 #include "platform/gui/Dialogs.h"
-#include "ui/Applicazione.h"
 #include "ui/Finestre.h"
 #include "ui/Main.h"
+#include "ui/bench/FinestreBench.h"
 
 #include <QApplication>
 #include <QScrollArea>
@@ -77,20 +77,6 @@ BENCHMARK(BM_Rinfresca)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
-// The file chooser picks the bench's file and every message is acknowledged.
-class DialoghiMuti final : public platform::gui::DialogService {
-  public:
-    std::string File;
-    platform::gui::MsgResult Message(platform::gui::MsgKind, const std::string&,
-                                     platform::gui::MsgButtons) override {
-        return platform::gui::MsgResult::Ok;
-    }
-    std::optional<std::string> OpenFile(const platform::gui::FileDialogOptions&) override { return File; }
-    std::optional<std::string> SaveFile(const platform::gui::FileDialogOptions&) override {
-        return std::nullopt;
-    }
-};
-
 void BM_ApriFile(benchmark::State& state) {
     char modello[] = "/tmp/vm415-bench-XXXXXX";
     const char* cartella = mkdtemp(modello);
@@ -117,15 +103,7 @@ BENCHMARK(BM_ApriFile)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAgg
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argcQt = 1;
-    QApplication app(argcQt, argv);
-    TAmbienteProgramma ambiente;
-    const TTempiChiusura tempi = TempiChiusuraMainFrm;
-    TempiChiusuraMainFrm = {std::chrono::milliseconds(0), std::chrono::milliseconds(0)};
-
-    CreaFinestre();
-    MostraMainFrm();
+    TFinestreBench finestre(argv);
     // A window tall enough for a full radio page.
     MainFrm->PageControl->setCurrentWidget(MainFrm->SheetConfigurazioneZoneRadio);
     MainFrm->resize(MainFrm->width(),
@@ -145,8 +123,5 @@ int main(int argc, char** argv) {
         std::printf("one refresh, full image: median %.3f ms over %zu runs\n",
                     1000 * Campioni[Campioni.size() / 2], Campioni.size());
     }
-    MainFrm->close();
-    DistruggiFinestre();
-    TempiChiusuraMainFrm = tempi;
     return 0;
 }

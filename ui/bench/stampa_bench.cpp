@@ -4,10 +4,10 @@
 #include "config/GlobalsVar.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/report/qt/StampaReport.h"
-#include "ui/Applicazione.h"
 #include "ui/CodaEventiStampa.h"
 #include "ui/Finestre.h"
 #include "ui/Main.h"
+#include "ui/bench/FinestreBench.h"
 
 #include <QApplication>
 #include <QTableWidget>
@@ -90,37 +90,14 @@ void BM_StampaCoda(benchmark::State& state) {
 }
 BENCHMARK(BM_StampaCoda)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
-// Errors reach the standard error stream and fail the figures above.
-class DialoghiMuti final : public platform::gui::DialogService {
-  public:
-    platform::gui::MsgResult Message(platform::gui::MsgKind, const std::string& Testo,
-                                     platform::gui::MsgButtons) override {
-        std::fprintf(stderr, "message: %s\n", Testo.c_str());
-        return platform::gui::MsgResult::Ok;
-    }
-    std::optional<std::string> OpenFile(const platform::gui::FileDialogOptions&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> SaveFile(const platform::gui::FileDialogOptions&) override {
-        return std::nullopt;
-    }
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argcQt = 1;
-    QApplication app(argcQt, argv);
-    TAmbienteProgramma ambiente;
-    const TTempiChiusura tempi = TempiChiusuraMainFrm;
-    TempiChiusuraMainFrm = {std::chrono::milliseconds(0), std::chrono::milliseconds(0)};
+    TFinestreBench finestre(argv);
     char modello[] = "/tmp/vm415-stampa-XXXXXX";
     if (!mkdtemp(modello)) return 1;
     CartellaBench = modello;
 
-    CreaFinestre();
-    MostraMainFrm();
     DialoghiMuti dialoghi;
     platform::gui::SetDialogs(&dialoghi);
     RiempiImmagine(ConfigCentrale);
@@ -132,9 +109,6 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
 
     platform::gui::SetDialogs(nullptr);
-    MainFrm->close();
-    DistruggiFinestre();
-    TempiChiusuraMainFrm = tempi;
     std::error_code ec;
     std::filesystem::remove_all(CartellaBench, ec);
     return 0;
