@@ -347,35 +347,11 @@ TEST_F(FileConfigTest, FailedKitSaveKeepsCounterAndCodes) {
     EXPECT_EQ(finestra.CopieInForm, 0);
 }
 
-namespace {
-// A file dialog that moves the current folder, as the platform's dialogs may.
-class DialoghiCheCambianoCartella : public platform::gui::DialogService {
-  public:
-    DialoghiCheCambianoCartella(ScriptedDialogs& s, std::string c) : script_(s), cartella_(std::move(c)) {
-        platform::gui::SetDialogs(this);
-    }
-    ~DialoghiCheCambianoCartella() override { platform::gui::SetDialogs(&script_); }
-    platform::gui::MsgResult Message(MsgKind k, const std::string& t, platform::gui::MsgButtons b) override {
-        return script_.Message(k, t, b);
-    }
-    std::optional<std::string> OpenFile(const platform::gui::FileDialogOptions& o) override {
-        fs::current_path(cartella_);
-        return script_.OpenFile(o);
-    }
-    std::optional<std::string> SaveFile(const platform::gui::FileDialogOptions& o) override {
-        fs::current_path(cartella_);
-        return script_.SaveFile(o);
-    }
-
-  private:
-    ScriptedDialogs& script_;
-    std::string cartella_;
-};
-} // namespace
+namespace {} // namespace
 
 TEST_F(FileConfigTest, EveryCommandRestoresTheCurrentFolder) {
     fs::create_directory(dir.File("altrove"));
-    DialoghiCheCambianoCartella dialoghi(dialogs, dir.File("altrove"));
+    testing_support::FolderMovingDialogs dialoghi(dialogs, dir.File("altrove"));
     const fs::path qui = fs::current_path();
 
     dialogs.CancelFile();

@@ -1,13 +1,18 @@
 #include "support/ScriptedDialogs.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace testing_support {
 
 using namespace platform::gui;
 
-ScriptedDialogs::ScriptedDialogs() { SetDialogs(this); }
-ScriptedDialogs::~ScriptedDialogs() { SetDialogs(nullptr); }
+ScriptedDialogs::ScriptedDialogs() {
+    SetDialogs(this);
+}
+ScriptedDialogs::~ScriptedDialogs() {
+    SetDialogs(nullptr);
+}
 
 std::vector<ShownMessage> ScriptedDialogs::Messages() const {
     std::lock_guard lock(mutex_);
@@ -57,7 +62,35 @@ std::optional<std::string> ScriptedDialogs::NextFile(const FileDialogOptions& op
     return f;
 }
 
-std::optional<std::string> ScriptedDialogs::OpenFile(const FileDialogOptions& options) { return NextFile(options); }
-std::optional<std::string> ScriptedDialogs::SaveFile(const FileDialogOptions& options) { return NextFile(options); }
+std::optional<std::string> ScriptedDialogs::OpenFile(const FileDialogOptions& options) {
+    return NextFile(options);
+}
+std::optional<std::string> ScriptedDialogs::SaveFile(const FileDialogOptions& options) {
+    return NextFile(options);
+}
+
+FolderMovingDialogs::FolderMovingDialogs(ScriptedDialogs& script, std::string folder)
+    : script_(script), folder_(std::move(folder)) {
+    platform::gui::SetDialogs(this);
+}
+
+FolderMovingDialogs::~FolderMovingDialogs() {
+    platform::gui::SetDialogs(&script_);
+}
+
+MsgResult FolderMovingDialogs::Message(MsgKind kind, const std::string& text,
+                                       platform::gui::MsgButtons buttons) {
+    return script_.Message(kind, text, buttons);
+}
+
+std::optional<std::string> FolderMovingDialogs::OpenFile(const FileDialogOptions& options) {
+    std::filesystem::current_path(folder_);
+    return script_.OpenFile(options);
+}
+
+std::optional<std::string> FolderMovingDialogs::SaveFile(const FileDialogOptions& options) {
+    std::filesystem::current_path(folder_);
+    return script_.SaveFile(options);
+}
 
 } // namespace testing_support

@@ -16,7 +16,7 @@ struct ShownMessage {
 };
 
 class ScriptedDialogs final : public platform::gui::DialogService {
-public:
+  public:
     // Installs itself for its lifetime.
     ScriptedDialogs();
     ~ScriptedDialogs() override;
@@ -36,7 +36,7 @@ public:
     std::optional<std::string> OpenFile(const platform::gui::FileDialogOptions& options) override;
     std::optional<std::string> SaveFile(const platform::gui::FileDialogOptions& options) override;
 
-private:
+  private:
     template <class Q, class V> void Push(Q& q, V v) {
         std::lock_guard lock(mutex_);
         q.push_back(std::move(v));
@@ -48,6 +48,24 @@ private:
     std::deque<std::optional<std::string>> files_;
     std::vector<ShownMessage> messages_;
     std::vector<platform::gui::FileDialogOptions> fileDialogs_;
+};
+
+// Scripted dialogs whose file choices also move the process's current folder, as the platform's
+// dialogs may: a command must put it back however it ends. Installs itself for its lifetime and
+// then gives the dialogs back to the script.
+class FolderMovingDialogs final : public platform::gui::DialogService {
+  public:
+    FolderMovingDialogs(ScriptedDialogs& script, std::string folder);
+    ~FolderMovingDialogs() override;
+
+    platform::gui::MsgResult Message(platform::gui::MsgKind kind, const std::string& text,
+                                     platform::gui::MsgButtons buttons) override;
+    std::optional<std::string> OpenFile(const platform::gui::FileDialogOptions& options) override;
+    std::optional<std::string> SaveFile(const platform::gui::FileDialogOptions& options) override;
+
+  private:
+    ScriptedDialogs& script_;
+    std::string folder_;
 };
 
 } // namespace testing_support

@@ -52,31 +52,6 @@ QString Voce(const char* chiave, const QString& coda = {}) {
     return QStringLiteral("    ") + Cp(GetMessaggio(chiave)) + coda;
 }
 
-// A file dialog that moves the current folder, as the platform's dialogs may.
-class DialoghiCheCambianoCartella final : public platform::gui::DialogService {
-  public:
-    DialoghiCheCambianoCartella(testing_support::ScriptedDialogs& s, std::string c)
-        : script_(s), cartella_(std::move(c)) {
-        platform::gui::SetDialogs(this);
-    }
-    ~DialoghiCheCambianoCartella() override { platform::gui::SetDialogs(&script_); }
-    platform::gui::MsgResult Message(MsgKind k, const std::string& t, platform::gui::MsgButtons b) override {
-        return script_.Message(k, t, b);
-    }
-    std::optional<std::string> OpenFile(const platform::gui::FileDialogOptions& o) override {
-        fs::current_path(cartella_);
-        return script_.OpenFile(o);
-    }
-    std::optional<std::string> SaveFile(const platform::gui::FileDialogOptions& o) override {
-        fs::current_path(cartella_);
-        return script_.SaveFile(o);
-    }
-
-  private:
-    testing_support::ScriptedDialogs& script_;
-    std::string cartella_;
-};
-
 long ScritturaFallita(int, const void*, std::size_t) {
     errno = ENOSPC;
     return -1;
@@ -181,7 +156,7 @@ TEST_F(CodaEventi, TheListShowsEachKindOfEventAsTheRulesSay) {
 
 TEST_F(CodaEventi, SavedEventsLoadBackByteForByteUnderTheNameRule) {
     fs::create_directory(folder_.File("altrove"));
-    DialoghiCheCambianoCartella dialoghi(dialogs_, folder_.File("altrove"));
+    testing_support::FolderMovingDialogs dialoghi(dialogs_, folder_.File("altrove"));
     const fs::path qui = fs::current_path();
 
     // No events: an empty file, which loads as no events.
