@@ -252,6 +252,11 @@ TEST(SimPanel, GprsContactIdBlockTravelsBothWays) {
     SimPanel panel;
     Load(panel, image);
     EXPECT_EQ(Request(panel, 18, {}, 196), wire);
+    // This block's flags are set only by a byte of exactly 1: a 2 (a damaged file) reads as off.
+    image[4488] = 2;
+    Load(panel, image);
+    EXPECT_EQ(Request(panel, 18, {}, 196)[0], wire[0] & ~1u);
+    image[4488] = 1;
 
     const Bytes before = NoiseImage(5);
     Load(panel, before);

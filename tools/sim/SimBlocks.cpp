@@ -9,6 +9,9 @@ namespace {
 constexpr Field Flag(std::uint16_t wire, std::uint8_t bit, std::uint16_t image) {
     return {FieldKind::Flag, wire, image, bit, 1};
 }
+constexpr Field FlagOne(std::uint16_t wire, std::uint8_t bit, std::uint16_t image) {
+    return {FieldKind::FlagOne, wire, image, bit, 1};
+}
 constexpr Field Packed(std::uint16_t wire, std::uint8_t shift, std::uint8_t mask, std::uint16_t image) {
     return {FieldKind::Packed, wire, image, shift, mask};
 }
@@ -89,7 +92,7 @@ constexpr std::array<Field, 26> kGprsCid = [] {
     std::array<Field, 26> a{};
     std::size_t n = 0;
     for (std::uint8_t bit = 0; bit < 8; ++bit)
-        a[n++] = Flag(0, bit, 4488 + bit);
+        a[n++] = FlagOne(0, bit, 4488 + bit);
     a[n++] = Byte(1, 4496);
     a[n++] = Byte(2, 4497);
     a[n++] = Byte(3, 4498);
@@ -165,6 +168,9 @@ void EncodeBlock(const BlockLayout& layout, const Image& image, std::size_t base
         case FieldKind::Flag:
             if (image[at] != 0) p[f.Wire] |= static_cast<std::uint8_t>(1u << f.Width);
             break;
+        case FieldKind::FlagOne:
+            if (image[at] == 1) p[f.Wire] |= static_cast<std::uint8_t>(1u << f.Width);
+            break;
         case FieldKind::Packed:
             p[f.Wire] |= static_cast<std::uint8_t>((image[at] & f.Mask) << f.Width);
             break;
@@ -195,6 +201,7 @@ void DecodeBlock(const BlockLayout& layout, std::span<const std::uint8_t> payloa
         const std::size_t at = base + f.Image;
         switch (f.Kind) {
         case FieldKind::Flag:
+        case FieldKind::FlagOne:
             image[at] = (p[f.Wire] >> f.Width) & 1u;
             break;
         case FieldKind::Packed:

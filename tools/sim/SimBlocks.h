@@ -12,6 +12,7 @@ namespace vm415sim {
 
 enum class FieldKind : std::uint8_t {
     Flag,   // one bit of a wire byte <-> a 0/1 image byte; sent set when the image byte is non-zero
+    FlagOne, // the same, but sent set only when the image byte is exactly 1 (the Contact-ID block)
     Packed, // a small number in some bits of a wire byte
     Byte,
     Word,  // 16-bit little-endian
