@@ -31,6 +31,9 @@ void CaricaConfigPc() {
         return;
     }
     std::memcpy(&ConfigPc, buf, letti);
+    // A language the table has no column for (a damaged file) would make every text of the
+    // program a "not found": it reads as a missing file's language.
+    if (ConfigPc.Lingua < 0 || ConfigPc.Lingua >= NumLingue) ConfigPc.Lingua = 0;
 }
 
 bool SalvaConfigPc(const TConfigPc& Config, std::string* Errore) {

@@ -15,6 +15,9 @@ static_assert(sizeof(TConfigPc) == 12 && offsetof(TConfigPc, CodiciRadioEditabil
 
 extern TConfigPc ConfigPc;
 
+// The languages of the language table's columns.
+constexpr std::int32_t NumLingue = 4;
+
 constexpr const char* NomeFileConfigPc = "config.cfg";
 
 void ConfigPcDefault();

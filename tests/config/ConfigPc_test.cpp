@@ -32,6 +32,16 @@ TEST_F(ConfigPcFile, TwelveBytesAreTakenAsTheyAre) {
     EXPECT_EQ(ConfigPc.PortaLocaleGprs, 1000);
 }
 
+TEST_F(ConfigPcFile, ALanguageWithNoColumnReadsAsItalianAndTheRestAsItIs) {
+    for (std::uint8_t lingua : {4, 0xFF}) {
+        dir.Write("config.cfg", std::vector<std::uint8_t>{lingua, lingua, lingua, lingua, 1, 0, 0, 0, 0xE8, 3, 0, 0});
+        CaricaConfigPc();
+        EXPECT_EQ(ConfigPc.Lingua, 0) << int(lingua);
+        EXPECT_EQ(ConfigPc.CodiciRadioEditabili, 1);
+        EXPECT_EQ(ConfigPc.PortaLocaleGprs, 1000);
+    }
+}
+
 TEST_F(ConfigPcFile, ShorterFileSetsOnlyItsLeadingBytes) {
     ConfigPc.PortaLocaleGprs = 4321;
     ConfigPc.CodiciRadioEditabili = 7;
