@@ -72,6 +72,9 @@ void TAttesaFrm::reject() {}
 void TAttesaFrm::FormShow() {
     setWindowTitle(Testo("STRATTESA_ATTENDERE"));
     Okbutton->setText(Testo("STRGLOBAL_OK"));
+    // OK closes the window: it must not be there before the operation shows it with its outcome,
+    // or a press would hide the outcome while the operation runs on.
+    Okbutton->hide();
     testiImpostati_ = true;
     // Requests may queue while they run: take them one batch at a time.
     while (!inAttesa_.empty()) {

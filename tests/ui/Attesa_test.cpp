@@ -70,10 +70,12 @@ TEST_F(Attesa, DesignAndTheTextsOfItsShowing) {
     const int esito = MostraModale([&a] {
         EXPECT_EQ(a.windowTitle(), platform::gui::FromCp1252(GetMessaggio("STRATTESA_ATTENDERE")));
         EXPECT_EQ(a.Okbutton->text(), platform::gui::FromCp1252(GetMessaggio("STRGLOBAL_OK")));
-        // Neither the frame nor Escape closes it.
+        // Neither the frame nor Escape closes it, and OK is not there until the operation shows it.
         a.close();
         a.reject();
         EXPECT_TRUE(a.isVisible());
+        EXPECT_FALSE(a.Okbutton->isVisible());
+        a.MostraOkbutton();
         a.Okbutton->click();
     });
     EXPECT_EQ(esito, QDialog::Accepted);
