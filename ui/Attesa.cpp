@@ -3,6 +3,7 @@
 #include "config/GetMessage_11.h"
 #include "platform/gui/qt/QtText.h"
 #include "platform/thread/Thread.h"
+#include "ui/Main.h"
 #include "ui/Testi.h"
 
 #include <QCloseEvent>
@@ -11,6 +12,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTimer>
+#include <QWindow>
 #include <algorithm>
 
 TAttesaFrm* AttesaFrm = nullptr;
@@ -54,7 +57,24 @@ void TAttesaFrm::showEvent(QShowEvent* event) {
     if (event->spontaneous()) return;
     if (const QScreen* schermo = screen() ? screen() : QGuiApplication::primaryScreen())
         move(schermo->availableGeometry().center() - rect().center());
+    // It belongs to the main window, which it blocks: the desktop keeps the two together.
+    if (MainFrm && windowHandle() && MainFrm->windowHandle())
+        windowHandle()->setTransientParent(MainFrm->windowHandle());
     FormShow();
+}
+
+void TAttesaFrm::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    // Some window managers let it be minimised whatever it asks: the main window would then stay
+    // blocked with nothing to show why. It comes back at once.
+    if (event->type() == QEvent::WindowStateChange && isVisible() && (windowState() & Qt::WindowMinimized))
+        QTimer::singleShot(0, this, [this] {
+            if (!isVisible()) return;
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+            showNormal();
+            raise();
+            activateWindow();
+        });
 }
 
 void TAttesaFrm::hideEvent(QHideEvent* event) {

@@ -6,6 +6,7 @@
 #include "platform/gui/qt/QtText.h"
 #include "ui/Attesa.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QProgressBar>
 #include <QPushButton>
@@ -75,6 +76,11 @@ TEST_F(Attesa, DesignAndTheTextsOfItsShowing) {
         a.reject();
         EXPECT_TRUE(a.isVisible());
         EXPECT_FALSE(a.Okbutton->isVisible());
+        // Minimised by the desktop, it comes back.
+        a.setWindowState(Qt::WindowMinimized);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(a.windowState() & Qt::WindowMinimized);
+        EXPECT_TRUE(a.isVisible());
         a.MostraOkbutton();
         a.Okbutton->click();
     });
