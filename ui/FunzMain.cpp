@@ -9,6 +9,7 @@
 #include "platform/gui/qt/TMaskEdit.h"
 #include "platform/gui/qt/TRadioGroup.h"
 #include "platform/gui/qt/TSpinEdit.h"
+#include "platform/gui/qt/TraduzioniQt.h"
 #include "ui/FrameBidir.h"
 #include "ui/FrameFilo.h"
 #include "ui/FrameInser.h"
@@ -215,6 +216,8 @@ void TMainFrm::DistruggiFrame() {
 // ---- Translation --------------------------------------------------------------------------------
 
 void TMainFrm::TraduciForm() {
+    // Qt's own dialogs speak the same language as the program.
+    platform::gui::ImpostaLinguaQt(ConfigPc.Lingua);
     setWindowTitle(QStringLiteral("Centrale Vm415 (v. 1.11c)"));
 
     MiFile->setTitle(Testo("STRMAIN_FILE"));

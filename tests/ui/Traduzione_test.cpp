@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -87,6 +88,18 @@ TEST_F(Traduzione, RadioCodeEditsFollowTheEditableSetting) {
         for (QLineEdit* e : edits())
             EXPECT_EQ(e->isVisibleTo(e->parentWidget()), editabili == 1) << int(editabili);
     }
+}
+
+TEST_F(Traduzione, QtsOwnDialogTextsFollowTheLanguage) {
+    auto si = [] { return QCoreApplication::translate("QPlatformTheme", "&Yes"); };
+    InLingua(1);
+    EXPECT_EQ(si(), "&Yes");
+    InLingua(0);
+    EXPECT_EQ(si(), QString::fromUtf8("&Sì"));
+    InLingua(2);
+    EXPECT_EQ(si(), "&Oui");
+    InLingua(3);
+    EXPECT_EQ(si(), QString::fromUtf8("&Sí"));
 }
 
 TEST_F(Traduzione, RowsAndMenusSpeakTheChosenLanguageAndTheCaptionStaysFixed) {
