@@ -1,6 +1,7 @@
 #include "link/KivFormModComFrm.h"
 
 #include "link/KivModCom.h"
+#include "link/KivTestModemFrm.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/qt/HourglassCursor.h"
 #include "platform/gui/qt/QtDialogs.h"
@@ -198,7 +199,12 @@ void TKivModComDialogo::TestModemBtnClick() {
 }
 
 void TKivModComDialogo::TestSegnaleModemBtnClick() {
-    if (ApriTestSegnale) ApriTestSegnale();
+    if (ApriTestSegnale) {
+        ApriTestSegnale();
+        return;
+    }
+    TKivTestModemFrm test(logica_, this);
+    test.exec();
 }
 
 void InstallaFinestraModCom(TKivModCom& Com) {

@@ -25,7 +25,7 @@ class TKivModComDialogo : public QDialog {
     void MostraControlli();
     void LeggiControlli();
 
-    // The GSM signal test window, opened by TestSegnaleModemBtn when set.
+    // Replaces the GSM signal-test window that TestSegnaleModemBtn opens, when set.
     std::function<void()> ApriTestSegnale;
     // How long the modem test waits for the modem to be ready.
     platform::Duration LimiteProvaModem = std::chrono::seconds(20);

@@ -60,9 +60,18 @@ void TKivThreadCom::Dormi(platform::Duration d) {
 void TKivThreadCom::Execute() {
     Pausa.store(false);
     while (!Termina.load() && !Terminated()) {
-        if (!Pausa.load() && Canale_.ConfigSalvata().TipoConnessione == TipoModem) Modem_.GestioneModem();
+        {
+            std::lock_guard passo(passoM_);
+            if (!Pausa.load() && Canale_.ConfigSalvata().TipoConnessione == TipoModem) Modem_.GestioneModem();
+        }
         Dormi(IntervalloModem);
     }
+}
+
+void TKivThreadCom::SospendiModem() {
+    Pausa.store(true);
+    // A step that tested the flag just before is let finish.
+    std::lock_guard passo(passoM_);
 }
 
 // ---- Busy mark ---------------------------------------------------------------------------------

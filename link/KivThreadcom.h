@@ -55,6 +55,10 @@ class TKivThreadCom : public platform::TThread {
     std::uint8_t ChiudiCollegamento();
     bool CollegamentoAttivo() const;
     bool ModemPronto() const { return Modem_.ModemPronto(); }
+    // Suspends the modem polling and returns once no step is running, so that the caller is the
+    // ring's only reader from then on; RiprendiModem lets the polling run again.
+    void SospendiModem();
+    void RiprendiModem() { Pausa.store(false); }
     bool Occupato() const;
 
     std::atomic<bool> Interrompi{false};
@@ -99,6 +103,8 @@ class TKivThreadCom : public platform::TThread {
     bool annulla_ = false;
     std::thread::id occupante_{};
 
+    // Held by the loop across its pause test and its modem step.
+    std::mutex passoM_;
     std::mutex sonnoM_;
     std::condition_variable sonnoCv_;
     std::uint64_t sveglie_ = 0;

@@ -6,12 +6,14 @@
 #include "config/ConfigPc.h"
 #include "link/KivFormModComFrm.h"
 #include "link/KivModCom.h"
+#include "link/KivTestModemFrm.h"
 #include "support/qt/Aspetto.h"
 #include "ui/Attesa.h"
 #include "ui/CodaEventi.h"
 #include "ui/EventiCid.h"
 #include "ui/ImportaOld.h"
 #include "ui/LeggiCodRadio.h"
+#include "ui/TestModem.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -187,7 +189,13 @@ TEST_F(Aspetto, TheOptionsLinkSettingsAndWaitWindowsInEveryLanguage) {
             link.show();
             ASSERT_TRUE(link.findChild<QPushButton*>("TestSegnaleModemBtn")->isVisible());
             Verifica(link, lingua);
+            TKivTestModemFrm segnale(*OpzioniFrm->KivModCom1->FormModCom(), &link);
+            segnale.show();
+            Verifica(segnale, lingua);
         }
+        TestModemFrm->show();
+        Verifica(*TestModemFrm, lingua);
+        TestModemFrm->hide();
         OpzioniFrm->hide();
         AttesaFrm->show();
         Verifica(*AttesaFrm, lingua);

@@ -10,6 +10,7 @@
 #include "link/KivCanale.h"
 #include "link/KivFormModComFrm.h"
 #include "link/KivModCom.h"
+#include "link/KivTestModemFrm.h"
 #include "platform/fs/ProgramFolder.h"
 #include "ui/Applicazione.h"
 #include "ui/Attesa.h"
@@ -164,6 +165,10 @@ bool Fotografa(const QString& Uscita, const QString& Lingua) {
         TKivModComDialogo link(*OpzioniFrm->KivModCom1->FormModCom(), OpzioniFrm);
         link.show();
         if (!Mostrata(link) || !Foto(prefisso + QStringLiteral("link.png"))) return false;
+        TKivTestModemFrm segnale(*OpzioniFrm->KivModCom1->FormModCom(), &link);
+        segnale.show();
+        if (!Mostrata(segnale) || !Foto(prefisso + QStringLiteral("gsm-signal.png"))) return false;
+        segnale.hide();
         link.hide();
     }
     OpzioniFrm->hide();
