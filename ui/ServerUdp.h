@@ -1,33 +1,51 @@
 #pragma once
-// The UDP remote-link window: its server, its log and its 1-second timer.
-// For now the window is only created in its place in the start-up order and takes the restarts
-// the options window asks for: it remembers the port it was last asked to listen on, and listens
-// on nothing. Its controls, its server and its own creation work come with the window itself.
+// The UDP remote-link window: the link (its server, state and transaction), its log memo and its
+// 1-second timer. It is created at start-up and never shown to the user; it drives the main
+// window's connection label and end button. Everything that is not a window lives in
+// TServerUdpLink.
 #include "link/ServerUdpAvvio.h"
+#include "link/ServerUdpLink.h"
+#include "platform/gui/qt/HourglassCursor.h"
 
 #include <QDialog>
+#include <memory>
+#include <optional>
+
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
 
 class TServerUdpFrm : public QDialog, public serverudp::IAvvioServerUdp {
     Q_OBJECT
   public:
-    // The port the server is designed to listen on from its creation until the options window
-    // restarts it.
-    static constexpr int PortaIniziale = 4000;
+    // The port the server listens on from its creation until the options window restarts it.
+    static constexpr int PortaIniziale = TServerUdpLink::PortaIniziale;
 
     explicit TServerUdpFrm(QWidget* parent = nullptr);
     ~TServerUdpFrm() override;
 
     void AvviaServerUdp(int Porta) override;
-    // Ends the remote connection; with no server yet there is never one to end.
-    void TerminaConnessioneUdp() {}
+    void FermaServerUdp() { Link.FermaServerUdp(); }
+    void TerminaConnessioneUdp() { Link.TerminaConnessioneUdp(); }
 
     // The port of the last restart (PortaIniziale before any), and how many restarts there were.
     int PortaServer() const { return porta_; }
     int Riavvii() const { return riavvii_; }
 
+    TServerUdpLink Link;
+    QPlainTextEdit* Messaggi;
+    QPushButton* ClearBtn;
+    QTimer* Timer1;
+
   private:
+    void FormCreate();
+    void ImpostaTestiUdp();
+    void Timer1Timer();
+    void ClearBtnClick();
+
     int porta_ = PortaIniziale;
     int riavvii_ = 0;
+    std::optional<platform::gui::HourglassCursor> clessidra_;
 };
 
 // The program's window, set when start-up creates it.

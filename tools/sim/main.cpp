@@ -6,6 +6,7 @@
 #include "tools/sim/SimPanel.h"
 #include "tools/sim/SimQueue.h"
 #include "tools/sim/SimServer.h"
+#include "tools/sim/SimUdp.h"
 
 #include <charconv>
 #include <cmath>
@@ -85,6 +86,13 @@ Modem (the panel is reached by a call through a Hayes modem):
   --gsm-ber N             bit error rate in "+CSQ", 0..7 or 99 (default 99)
   A pseudo-terminal has no DTR line: SIGUSR1 stands for a DTR drop and raise.
 
+Remote link (the panel reaches the program over GPRS):
+  --udp HOST:PORT         play a GPRS panel: send the hello to the program's UDP
+                          port (HOST must be 127.x.x.x), answer the frames it
+                          sends as hexadecimal text, and stop after command 22;
+                          prints "vm415-sim: listening on 127.0.0.1:PORT"
+  --ident TEXT            the identification in the hello (default VM415SIM)
+
 Other:
   --verbose               log every request and reply on standard error
   --quiet                 do not log why requests went unanswered
@@ -105,6 +113,8 @@ struct Options {
     bool ModemOn = false;
     std::optional<std::string> ModemOption; // the first modem option seen, for the check below
     bool Verbose = false, Quiet = false, Help = false;
+    std::optional<UdpOptions> Udp;
+    std::optional<std::string> Ident;
 };
 
 [[noreturn]] void Fail(int status, const std::string& message) {
@@ -224,6 +234,14 @@ Options ParseOptions(int argc, char** argv) {
              o.Modem.Ber = int(ParseInteger(n, v, 0, 99));
              if (o.Modem.Ber > 7 && o.Modem.Ber != 99) Fail(2, n + " wants 0..7 or 99, not '" + v + "'");
          }},
+        {"--udp", true,
+         [&](auto&, auto& v) {
+             UdpOptions u;
+             std::string why;
+             if (!ParseUdpTarget(v, u, why)) Fail(2, why);
+             o.Udp = u;
+         }},
+        {"--ident", true, [&](auto&, auto& v) { o.Ident = v; }},
         {"--verbose", false, [&](auto&, auto&) { o.Verbose = true; }},
         {"--quiet", false, [&](auto&, auto&) { o.Quiet = true; }},
     };
@@ -250,6 +268,9 @@ Options ParseOptions(int argc, char** argv) {
             o.ModemOption = arg;
     }
     if (o.ModemOption && !o.ModemOn) Fail(2, *o.ModemOption + " needs --modem");
+    if (o.Ident && !o.Udp) Fail(2, "--ident needs --udp");
+    if (o.Udp && (o.ModemOn || o.Device)) Fail(2, "--udp goes without --modem and --device");
+    if (o.Udp && o.Ident) o.Udp->Ident = *o.Ident;
     if (o.QueueStart >= o.QueueSize)
         Fail(2, "--queue-start must be below --queue-size (" + std::to_string(o.QueueSize) + ")");
     return o;
@@ -293,6 +314,17 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
     const int signals = signalfd(-1, &stopSignals, SFD_CLOEXEC);
     if (signals < 0) Fail(1, std::string("signalfd: ") + std::strerror(errno));
+
+    if (o.Udp) {
+        const bool ok = RunUdpPanel(panel, *o.Udp, signals, error);
+        if (!ok) std::fprintf(stderr, "vm415-sim: %s\n", error.c_str());
+        if (o.SaveOnExit && !panel.SaveImageFile(*o.SaveOnExit, error)) {
+            std::fprintf(stderr, "vm415-sim: %s\n", error.c_str());
+            return 1;
+        }
+        ::close(signals);
+        return ok ? 0 : 1;
+    }
 
     ServerOptions serverOptions{o.Baud};
     int dtrSignal = -1;

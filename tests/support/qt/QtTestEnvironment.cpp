@@ -2,6 +2,7 @@
 // the last (the test programs bring their own main, so it is registered from a static initialiser).
 // Linked into every test program that makes windows.
 #include "platform/gui/qt/Caratteri.h"
+#include "platform/net/UdpServer.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>
@@ -18,6 +19,8 @@ class QtEnvironment final : public testing::Environment {
         QApplication::setQuitOnLastWindowClosed(false);
         // The program's own fonts, so that what the tests measure is what the user sees.
         platform::gui::ImpostaCaratteri();
+        // The windows' UDP server listens on the loopback address only.
+        platform::net::SetDefaultBindAddress("127.0.0.1");
     }
     void TearDown() override { app_.reset(); }
 

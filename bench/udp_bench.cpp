@@ -1,0 +1,88 @@
+// The remote link's figures: a full configuration receive from vm415-sim --udp on the loopback
+// address (wall time, and the program's CPU while replies are awaited), and the datagram handler's
+// rate through the hexadecimal decoder and the receiver.
+#include "config/GlobalsVar.h"
+#include "link/ServerUdpLink.h"
+#include "link/def_ver11.h"
+#include "support/Simulatore.h"
+
+#include <benchmark/benchmark.h>
+#include <ctime>
+#include <string>
+#include <thread>
+
+namespace {
+
+double CpuSecondi() {
+    timespec t{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+// The receive operation's commands, in its order.
+bool RiceviTutto(TLinkComando& l) {
+    bool ok =
+        RichiediIdentificazione(l) == EsitoOk && LeggiDatiGenerali(l) == EsitoOk && LeggiNumTel(l) == EsitoOk;
+    for (std::uint8_t b = 0; ok && b < 11; ++b)
+        ok = LeggiBloccoZone(l, b) == EsitoOk;
+    ok = ok && LeggiDataOra(l) == EsitoOk;
+    for (std::uint8_t b = 0; ok && b < 2; ++b)
+        ok = LeggiBloccoInseritori(l, b) == EsitoOk;
+    return ok && LeggiDatiGprsCid(l) == EsitoOk && LeggiTabelleCid(l) == EsitoOk &&
+           FineComunicazione(l) == EsitoOk;
+}
+
+void BM_RicezioneCompletaUdp(benchmark::State& state) {
+    TServerUdpLink link;
+    link.IndirizzoAscolto = "127.0.0.1";
+    if (!link.AvviaServerUdp(0)) {
+        state.SkipWithError("no UDP port");
+        return;
+    }
+    RegistraLinkRemoto(&link);
+    double cpu = 0, muro = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        testing_support::Simulatore sim({"--udp", "127.0.0.1:" + std::to_string(link.PortaAscolto())});
+        while (sim.Pronto() && !link.Connesso())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        state.ResumeTiming();
+        const double c0 = CpuSecondi();
+        const auto t0 = std::chrono::steady_clock::now();
+        if (!RiceviTutto(link)) state.SkipWithError("receive failed");
+        muro += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        cpu += CpuSecondi() - c0;
+        state.PauseTiming();
+        TerminaConnessioneRemota(link);
+        link.TerminaConnessioneUdp(); // the simulator has stopped: the second 22 goes unanswered
+        state.ResumeTiming();
+    }
+    RegistraLinkRemoto(nullptr);
+    state.counters["wall_s"] = muro / double(state.iterations());
+    state.counters["cpu_pct_of_wall"] = 100.0 * cpu / muro;
+}
+BENCHMARK(BM_RicezioneCompletaUdp)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+void BM_DatagrammiAlSecondo(benchmark::State& state) {
+    TServerUdpLink link; // never started: the handler alone
+    const platform::net::UdpPeer panel{"127.0.0.1", 4001};
+    const std::string hello = "*B#";
+    link.UDPServerUDPRead(reinterpret_cast<const std::uint8_t*>(hello.data()), hello.size(), panel);
+    // A 216-byte reply (command 3), the longest block of a receive but one.
+    TFrameComunic f;
+    f.Comando = 3;
+    f.Lunghezza = 216;
+    for (int i = 0; i < 216; ++i)
+        f.Dati[i] = std::uint8_t(0x20 + i % 90);
+    std::string testo;
+    TServerUdpLink::CodificaTestoFrame(f, testo);
+    for (auto _ : state)
+        link.UDPServerUDPRead(reinterpret_cast<const std::uint8_t*>(testo.data()), testo.size(), panel);
+    if (link.Stato().RispostaComando != 3) state.SkipWithError("frame not received");
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_DatagrammiAlSecondo);
+
+} // namespace
+
+BENCHMARK_MAIN();

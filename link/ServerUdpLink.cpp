@@ -1,0 +1,329 @@
+#include "link/ServerUdpLink.h"
+
+#include "link/def_ver11.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/thread/Thread.h"
+
+#include <thread>
+
+namespace {
+
+constexpr char Cifre[] = "0123456789ABCDEF";
+
+std::uint8_t Cifra(std::uint8_t c) {
+    // Only upper-case digits count: anything else is 0, as the panels' own coder expects.
+    if (c >= '0' && c <= '9') return std::uint8_t(c - '0');
+    if (c >= 'A' && c <= 'F') return std::uint8_t(c - 'A' + 10);
+    return 0;
+}
+
+std::string DaInviare(const platform::net::UdpPeer& p) {
+    return "Send To " + p.Indirizzo + ": " + std::to_string(p.Porta);
+}
+
+} // namespace
+
+TServerUdpLink::TServerUdpLink(platform::MonotonicClock Orologio) : orologio_(Orologio), rx_(Orologio) {}
+
+TServerUdpLink::~TServerUdpLink() {
+    server_.Stop();
+}
+
+bool TServerUdpLink::AvviaServerUdp(int Porta, std::string* Errore) {
+    FermaServerUdp();
+    std::string errore;
+    const bool ok = server_.Start(
+        IndirizzoAscolto, Porta,
+        [this](const std::uint8_t* d, std::size_t n, const platform::net::UdpPeer& da) {
+            UDPServerUDPRead(d, n, da);
+        },
+        errore);
+    std::vector<std::string> log{ok ? "Listening on port " + std::to_string(server_.Porta()) : errore};
+    {
+        std::lock_guard lock(m_);
+        serverAttivo_ = true;
+    }
+    Registra(log);
+    if (!ok && Errore) *Errore = errore;
+    return ok;
+}
+
+void TServerUdpLink::FermaServerUdp() {
+    {
+        std::lock_guard lock(m_);
+        serverAttivo_ = false;
+    }
+    if (!server_.Active()) return;
+    // Joins the listener: no datagram is handled after this, so no settle time is needed.
+    server_.Stop();
+    std::vector<std::string> log{"Stopped"};
+    Registra(log);
+}
+
+void TServerUdpLink::Registra(std::vector<std::string>& Log) {
+    if (Finestra.Log)
+        for (const std::string& riga : Log)
+            Finestra.Log(riga);
+    Log.clear();
+}
+
+void TServerUdpLink::UDPServerUDPRead(const std::uint8_t* Dati, std::size_t Lunghezza,
+                                      const platform::net::UdpPeer& Da) {
+    if (Lunghezza == 0) return;
+    std::vector<std::string> log{"Receive From " + Da.Indirizzo + ": " + std::to_string(Da.Porta)};
+    {
+        std::lock_guard lock(m_);
+        if (Lunghezza > MaxDatagramma) {
+            log.push_back("Dropped: " + std::to_string(Lunghezza) + " bytes, more than " +
+                          std::to_string(MaxDatagramma));
+        } else if (Dati[0] == '*' && Dati[Lunghezza - 1] == '#') {
+            log.emplace_back(reinterpret_cast<const char*>(Dati), Lunghezza);
+            // A hello opens the connection, from wherever it comes; the user is asked again.
+            peer_ = Da;
+            if (serverAttivo_ && server_.Send(peer_, "*OK#")) {
+                log.push_back("");
+                log.push_back(DaInviare(peer_));
+                log.push_back("*OK#");
+            }
+            nuovaConnessione_ = true;
+            connesso_ = true;
+            const auto adesso = orologio_();
+            scadenzaSessione_ = adesso + TempoSessione;
+            scadenzaLink_ = adesso + TempoLink;
+            identRemoto_ =
+                Lunghezza >= 2 ? std::string(reinterpret_cast<const char*>(Dati) + 1, Lunghezza - 2) : "";
+        } else if (!connesso_ || !(Da == peer_)) {
+            // Only the panel whose hello opened the connection may answer: anyone else could read
+            // the configuration or forge replies.
+            log.push_back(
+                "Dropped: not from the connected panel" +
+                (connesso_ ? " " + peer_.Indirizzo + ": " + std::to_string(peer_.Porta) : std::string()));
+        } else {
+            log.emplace_back(reinterpret_cast<const char*>(Dati), Lunghezza);
+            for (std::size_t i = 0; i + 1 < Lunghezza; i += 2)
+                RiceviByteUdp(std::uint8_t(Cifra(Dati[i]) << 4 | Cifra(Dati[i + 1])));
+        }
+    }
+    log.push_back("");
+    arrivato_.notify_all();
+    Registra(log);
+}
+
+void TServerUdpLink::RiceviByteUdp(std::uint8_t B) {
+    rx_.RiceviByte(B);
+    if (rx_.UltimoFrame.Comando != 0) {
+        risposta_ = rx_.UltimoFrame;
+        rx_.UltimoFrame.Comando = 0;
+    }
+}
+
+void TServerUdpLink::AzzeraRicezioneUdp() {
+    risposta_.Comando = 0;
+    richiesta_.Comando = 0;
+    rx_.Somma = rx_.Indice = rx_.Rimanenti = rx_.Stato = 0;
+    rx_.DlePendente = false;
+    rx_.UltimoFrame.Comando = 0;
+}
+
+bool TServerUdpLink::CodificaTestoFrame(const TFrameComunic& Frame, std::string& Testo) {
+    Testo.clear();
+    if (Frame.Lunghezza > MaxDatiSeriale) return false;
+    bool intero = true;
+    auto hex = [&](std::uint8_t b) {
+        if (Testo.size() >= MaxTestoFrame) {
+            intero = false;
+            return;
+        }
+        Testo += Cifre[b >> 4];
+        Testo += Cifre[b & 15];
+    };
+    auto dle = [&](std::uint8_t b) -> std::uint8_t {
+        if (b == STX || b == ETX || b == DLE) {
+            hex(DLE);
+            hex(b);
+            return std::uint8_t(b + DLE);
+        }
+        hex(b);
+        return b;
+    };
+    std::uint8_t somma = STX;
+    hex(STX);
+    somma = std::uint8_t(somma + dle(std::uint8_t(Frame.Lunghezza + 1)));
+    somma = std::uint8_t(somma + dle(Frame.Comando));
+    for (int i = 0; i < Frame.Lunghezza; ++i)
+        somma = std::uint8_t(somma + dle(Frame.Dati[i]));
+    hex(std::uint8_t(-somma));
+    hex(ETX);
+    return intero;
+}
+
+bool TServerUdpLink::InviaFrameUdp(std::vector<std::string>& Log) {
+    const auto adesso = orologio_();
+    scadenzaLink_ = adesso + TempoLink;
+    if (peer_.Porta != 0 && serverAttivo_ && connesso_) {
+        std::string testo;
+        if (!CodificaTestoFrame(richiesta_, testo)) {
+            Log.insert(Log.end(), {"Errore Invio: frame too long for a datagram", ""});
+            return false;
+        }
+        scadenzaRisposta_ = adesso + TempoRisposta;
+        if (server_.Send(peer_, testo))
+            Log.insert(Log.end(), {DaInviare(peer_), testo, ""});
+        else
+            Log.insert(Log.end(), {"Errore Invio", ""});
+    } else {
+        scadenzaRisposta_ = adesso + TempoNonInviato;
+    }
+    return true;
+}
+
+std::uint8_t TServerUdpLink::ControllaRispostaUdp(std::vector<std::string>& Log) {
+    if (richiesta_.Comando == 0) {
+        tentativi_ = 1;
+        return 0;
+    }
+    auto fallito = [&] {
+        esitoInvio_ = EsitoFallito;
+        tentativi_ = 1;
+        richiesta_.Comando = 0;
+        return EsitoFallito;
+    };
+    auto ancora = [&] {
+        ++tentativi_;
+        return InviaFrameUdp(Log) ? EsitoOccupato : fallito();
+    };
+    if (risposta_.Comando == richiesta_.Comando && risposta_.Lunghezza == richiesta_.LunghezzaRisposta) {
+        scadenzaSessione_ = orologio_() + TempoSessione;
+        richiesta_.Comando = 0;
+        esitoInvio_ = EsitoOk;
+        return EsitoOk;
+    }
+    if (risposta_.Comando == 0) {
+        if (orologio_() <= scadenzaRisposta_) return EsitoOccupato;
+        return tentativi_ >= MaxTentativi ? fallito() : ancora();
+    }
+    risposta_.Comando = 0;
+    return tentativi_ >= MaxTentativi ? fallito() : ancora();
+}
+
+void TServerUdpLink::AttendiPasso() {
+    if (platform::IUiThread* ui = platform::UiThread(); ui && ui->IsUiThread()) {
+        ui->ProcessMessages();
+        std::unique_lock lock(m_);
+        arrivato_.wait_for(lock, std::chrono::milliseconds(2));
+    } else {
+        // Woken by every datagram; the timeout only lets the deadlines (on their own clock) be seen.
+        std::unique_lock lock(m_);
+        arrivato_.wait_for(lock, std::chrono::milliseconds(10));
+    }
+}
+
+std::uint8_t TServerUdpLink::InviaComandoUdp(const TFrameComunic& Frame) {
+    {
+        std::lock_guard lock(m_);
+        if (invioInCorso_) return EsitoOccupato;
+        invioInCorso_ = true;
+        AzzeraRicezioneUdp();
+    }
+    struct Fine {
+        TServerUdpLink& l;
+        ~Fine() {
+            std::lock_guard lock(l.m_);
+            l.invioInCorso_ = false;
+        }
+    } fine{*this};
+    std::this_thread::sleep_for(AttesaPrimoInvio);
+    std::vector<std::string> log;
+    std::uint8_t esito = EsitoOccupato;
+    {
+        std::lock_guard lock(m_);
+        richiesta_ = Frame;
+        tentativi_ = 1;
+        if (!InviaFrameUdp(log)) {
+            richiesta_.Comando = 0;
+            esitoInvio_ = esito = EsitoFallito;
+        }
+    }
+    Registra(log);
+    while (esito == EsitoOccupato) {
+        AttendiPasso();
+        {
+            std::lock_guard lock(m_);
+            esito = ControllaRispostaUdp(log);
+        }
+        Registra(log);
+    }
+    if (esito == EsitoNessunaRichiesta) return esito;
+    std::lock_guard lock(m_);
+    return esitoInvio_;
+}
+
+void TServerUdpLink::Timer1Timer() {
+    bool chiedi = false;
+    std::string domanda, etichetta;
+    {
+        std::lock_guard lock(m_);
+        if (nuovaConnessione_) {
+            nuovaConnessione_ = false;
+            chiedi = true;
+            const std::string chi =
+                peer_.Indirizzo + ":" + std::to_string(peer_.Porta) + " - " + identRemoto_;
+            domanda = StrAccettareConnessione + ": " + chi;
+            etichetta = StrConnessioneCon + " " + chi;
+        }
+    }
+    if (chiedi) {
+        if (platform::gui::AskYesNo(domanda)) {
+            if (Finestra.MostraConnesso) Finestra.MostraConnesso(etichetta);
+        } else {
+            TerminaConnessioneUdp();
+        }
+    }
+    bool scaduta = false;
+    {
+        std::lock_guard lock(m_);
+        scaduta = connesso_ && orologio_() > scadenzaSessione_;
+    }
+    if (scaduta) TerminaConnessioneUdp();
+    std::lock_guard lock(m_);
+    const auto adesso = orologio_();
+    if (connesso_ && adesso > scadenzaLink_) {
+        if (serverAttivo_) server_.Send(peer_, "*LINK#");
+        scadenzaLink_ = adesso + TempoLink;
+    }
+}
+
+void TServerUdpLink::TerminaConnessioneUdp() {
+    if (Finestra.NascondiConnesso) Finestra.NascondiConnesso();
+    if (Finestra.Clessidra) Finestra.Clessidra(true);
+    try {
+        // Still connected here, so the transaction routine sends it over this link.
+        TerminaConnessioneRemota(*this);
+    } catch (...) {
+    }
+    {
+        std::lock_guard lock(m_);
+        // A transaction still running on the worker keeps its own InvioInCorso until it ends:
+        // clearing it here would let a second transaction share the request and the receiver.
+        connesso_ = false;
+    }
+    arrivato_.notify_all();
+    if (Finestra.Clessidra) Finestra.Clessidra(false);
+}
+
+void TServerUdpLink::CopiaRisposta(TFrameComunic& Frame) {
+    std::lock_guard lock(m_);
+    Frame = risposta_;
+}
+
+bool TServerUdpLink::Connesso() const {
+    std::lock_guard lock(m_);
+    return connesso_;
+}
+
+TServerUdpLink::TStato TServerUdpLink::Stato() const {
+    std::lock_guard lock(m_);
+    return {
+        serverAttivo_, invioInCorso_, connesso_,          nuovaConnessione_, identRemoto_,        peer_,
+        tentativi_,    esitoInvio_,   richiesta_.Comando, risposta_.Comando, risposta_.Lunghezza, rx_.Stato};
+}

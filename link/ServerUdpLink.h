@@ -1,0 +1,110 @@
+#pragma once
+// The remote link over UDP, apart from its window: the server on the local port, the hello that
+// opens a connection, the frames as hexadecimal text, the transaction with its resends, the
+// 1-second tick (question, session end, keep-alive) and the end of a connection with command 22.
+// The window supplies only what a user sees, through TFinestra; everything else is here so that
+// it runs, is tested and is fuzzed without widgets.
+#include "link/KivComunic.h"
+#include "link/LinkComando.h"
+#include "platform/clock/Clock.h"
+#include "platform/net/UdpServer.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+class TServerUdpLink : public TLinkRemoto {
+  public:
+    // The window's part. Log may be called from any thread and must not block; the others are
+    // called on the thread that runs the tick or ends the connection (the UI thread in the program).
+    struct TFinestra {
+        std::function<void(const std::string&)> Log; // one line of the memo Messaggi
+        std::function<void(const std::string&)>
+            MostraConnesso;                     // accepted: first page, label caption, label and button shown
+        std::function<void()> NascondiConnesso; // label and button hidden
+        std::function<void(bool)> Clessidra;    // hourglass cursor on / off
+    };
+
+    static constexpr int PortaIniziale = 4000;
+    static constexpr std::size_t MaxDatagramma = 601; // the receive buffer
+    static constexpr std::size_t MaxTestoFrame = 598; // characters of a frame's text
+    static constexpr auto TempoSessione = std::chrono::seconds(600);
+    static constexpr auto TempoLink = std::chrono::seconds(10);
+    static constexpr auto TempoRisposta = std::chrono::seconds(10);
+    static constexpr auto TempoNonInviato = std::chrono::seconds(1);
+    static constexpr int MaxTentativi = 3;
+
+    explicit TServerUdpLink(platform::MonotonicClock Orologio = &platform::SteadyNow);
+    ~TServerUdpLink() override; // stops the server
+    TServerUdpLink(const TServerUdpLink&) = delete;
+    TServerUdpLink& operator=(const TServerUdpLink&) = delete;
+
+    TFinestra Finestra; // set before the server starts
+    // The local address the server binds; the program listens on every interface.
+    std::string IndirizzoAscolto = platform::net::DefaultBindAddress();
+    std::string StrAccettareConnessione = "Accettare connessione";
+    std::string StrConnessioneCon = "Connesso con";
+    // The pause before a request's first send (the panel's GPRS module needs it between frames).
+    std::chrono::milliseconds AttesaPrimoInvio{25};
+
+    // Restarts the server on Porta. False, with the reason in Errore (also logged), when it cannot
+    // listen there; the link is marked active all the same, as the program always did.
+    bool AvviaServerUdp(int Porta, std::string* Errore = nullptr);
+    void FermaServerUdp();
+    // The port listened on, 0 when none.
+    int PortaAscolto() const { return server_.Porta(); }
+
+    // A datagram arrived (the listener thread; also the fuzz target's way in).
+    void UDPServerUDPRead(const std::uint8_t* Dati, std::size_t Lunghezza, const platform::net::UdpPeer& Da);
+    // The 1-second tick. Asks the user (confirmation dialog) about a new connection.
+    void Timer1Timer();
+    // Ends the connection: label and button hidden, command 22 sent over this link, link down.
+    void TerminaConnessioneUdp();
+    // 1 busy, 2 reply in Risposta, 4 failed (0 for a frame with Comando 0).
+    std::uint8_t InviaComandoUdp(const TFrameComunic& Frame);
+
+    std::uint8_t InviaComando(const TFrameComunic& Frame) override { return InviaComandoUdp(Frame); }
+    void CopiaRisposta(TFrameComunic& Frame) override;
+    bool Connesso() const override;
+
+    // A consistent copy of the link state, for the window and the tests.
+    struct TStato {
+        bool ServerAttivo, InvioInCorso, Connesso, NuovaConnessione;
+        std::string IdentRemoto;
+        platform::net::UdpPeer Peer;
+        std::uint8_t Tentativi, EsitoInvio;
+        std::uint8_t RichiestaComando, RispostaComando, RispostaLunghezza;
+        std::uint8_t RxStato;
+    };
+    TStato Stato() const;
+
+    // A frame as datagram text; false when it cannot be coded whole within MaxTestoFrame
+    // characters (a cut frame would only be refused by the panel).
+    static bool CodificaTestoFrame(const TFrameComunic& Frame, std::string& Testo);
+
+  private:
+    void AzzeraRicezioneUdp();
+    void RiceviByteUdp(std::uint8_t B);
+    // false when the request cannot travel at all (too long for a datagram)
+    bool InviaFrameUdp(std::vector<std::string>& Log);
+    std::uint8_t ControllaRispostaUdp(std::vector<std::string>& Log);
+    void Registra(std::vector<std::string>& Log);
+    void AttendiPasso();
+
+    platform::MonotonicClock orologio_;
+    platform::net::UdpServer server_;
+
+    mutable std::mutex m_; // the link state below and the peer
+    std::condition_variable arrivato_;
+    bool serverAttivo_ = false, invioInCorso_ = false, connesso_ = false, nuovaConnessione_ = false;
+    std::string identRemoto_;
+    platform::net::UdpPeer peer_;
+    platform::Instant scadenzaSessione_{}, scadenzaLink_{}, scadenzaRisposta_{};
+    std::uint8_t tentativi_ = 0, esitoInvio_ = 0;
+    TFrameComunic richiesta_{}, risposta_{};
+    TKivComunic rx_; // the serial receiver's steps; never ticked, so a cut frame waits for more bytes
+};

@@ -1,0 +1,102 @@
+// The remote link end to end: the program's windows (offscreen) and vm415-sim playing a GPRS panel
+// over UDP on the loopback address. The panel says hello, the user accepts, the configuration is
+// received and sent through the main menu, and ending the connection sends command 22.
+#include "ImmaginiPannello.h"
+#include "config/GetMessage_11.h"
+#include "platform/gui/qt/QtText.h"
+#include "support/Simulatore.h"
+#include "ui/Attesa.h"
+#include "ui/OperazioniCentrale.h"
+#include "ui/ProgramWindows.h"
+#include "ui/ServerUdp.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class RemotoUdp : public ProgramWindows {
+  protected:
+    RemotoUdp() {
+        ScriviComConfig(TipoCavo);
+        CreaFinestre();
+        MostraMainFrm();
+        // Closes the wait window once the operation is over, as the user would.
+        QObject::connect(&utente, &QTimer::timeout, [] {
+            const TThreadCom* w = OperazioneCentraleInCorso();
+            if (AttesaFrm && AttesaFrm->isVisible() && w && w->Finished() && AttesaFrm->Okbutton->isVisible())
+                AttesaFrm->Okbutton->click();
+        });
+        utente.start(5);
+    }
+    ~RemotoUdp() override { utente.stop(); }
+
+    template <class F> bool Attendi(F f, std::chrono::milliseconds massimo = 5000ms) {
+        QElapsedTimer t;
+        t.start();
+        while (!f() && t.elapsed() < massimo.count())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        return f();
+    }
+
+    QTimer utente;
+};
+
+TEST_F(RemotoUdp, ReceiveAndSendTheConfigurationThenEndTheConnection) {
+    ServerUdpFrm->AvviaServerUdp(0); // a free port: test programs run side by side
+    const int porta = ServerUdpFrm->Link.PortaAscolto();
+    ASSERT_GT(porta, 0);
+    // The payloads are coded through the transaction routine: before the connection is up, or it
+    // would send them to the panel.
+    const TConfigCentrale pannello = e2e::ImmagineCasuale(51);
+    const TConfigCentrale nostra = e2e::ImmagineCasuale(53);
+    const auto carichiPannello = e2e::Carichi(pannello);
+    folder_.Write("panel.415", e2e::Byte(pannello));
+    const std::string salvata = folder_.File("saved.415");
+    testing_support::Simulatore sim({"--udp", "127.0.0.1:" + std::to_string(porta), "--ident", "GPRS-7",
+                                     "--image", folder_.File("panel.415"), "--save-on-exit", salvata});
+    ASSERT_TRUE(sim.Pronto());
+
+    dialogs_.AnswerYes(); // the connection question
+    ASSERT_TRUE(Attendi([] { return MainFrm->LabelConnessoGprs->isVisible(); })) << "asked within the tick";
+    EXPECT_TRUE(MainFrm->TerminaConnessioneRemotaGprsBtn->isVisible());
+    const std::string etichetta = platform::gui::ToCp1252(MainFrm->LabelConnessoGprs->text());
+    EXPECT_EQ(etichetta, GetMessaggio("STRUDP_CONNESSIONE_CON") + " 127.0.0.1:" +
+                             sim.Percorso().substr(sim.Percorso().find(':') + 1) + " - GPRS-7");
+    ASSERT_EQ(dialogs_.Messages().size(), 1u);
+    EXPECT_EQ(dialogs_.Messages()[0].Kind, platform::gui::MsgKind::Confirmation);
+
+    ConfigCentrale = e2e::ImmagineCasuale(52);
+    MainFrm->MiRiceviCentrale->trigger();
+    EXPECT_EQ(platform::gui::ToCp1252(AttesaFrm->windowTitle()), GetMessaggio("STRATTESA_COMOK"));
+    const TConfigCentrale ricevuta = ConfigCentrale;
+
+    ConfigCentrale = nostra;
+    dialogs_.AnswerYes(); // the send question
+    MainFrm->MiInviaCentrale->trigger();
+    EXPECT_EQ(platform::gui::ToCp1252(AttesaFrm->windowTitle()), GetMessaggio("STRATTESA_COMOK"));
+    const TConfigCentrale inviata = ConfigCentrale; // as read back from the controls
+
+    MainFrm->TerminaConnessioneRemotaGprsBtn->click();
+    EXPECT_FALSE(MainFrm->LabelConnessoGprs->isVisible());
+    EXPECT_FALSE(MainFrm->TerminaConnessioneRemotaGprsBtn->isVisible());
+    EXPECT_FALSE(ServerUdpFrm->Link.Connesso());
+    EXPECT_TRUE(Attendi([] { return ServerUdpFrm->Messaggi->toPlainText().contains("020116E703"); }));
+    EXPECT_TRUE(e2e::Carichi(ricevuta) == carichiPannello) << "every travelling field over UDP";
+    // The panel stops after command 22 and keeps what it was sent.
+    sim.Ferma();
+    const auto immagine = e2e::LeggiImmagine(salvata);
+    ASSERT_TRUE(immagine);
+    EXPECT_TRUE(e2e::Carichi(*immagine) == e2e::Carichi(inviata)) << "the panel holds our image";
+}
+
+} // namespace

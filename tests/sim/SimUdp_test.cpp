@@ -1,0 +1,24 @@
+// vm415-sim --udp against the program's UDP link on the loopback address.
+#include "config/GetMessage_11.h"
+#include "link/ServerUdpLink.h"
+#include "link/def_ver11.h"
+#include "support/Simulatore.h"
+
+#include <gtest/gtest.h>
+
+TEST(SimUdp, ConnectsAnswersFramesAndStopsAfterCommand22) {
+    TServerUdpLink link;
+    link.IndirizzoAscolto = "127.0.0.1";
+    ASSERT_TRUE(link.AvviaServerUdp(0));
+    testing_support::Simulatore sim(
+        {"--udp", "127.0.0.1:" + std::to_string(link.PortaAscolto()), "--ident", "P7"});
+    ASSERT_TRUE(sim.Pronto());
+    for (int i = 0; i < 400 && !link.Connesso(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(link.Connesso());
+    EXPECT_EQ(link.Stato().IdentRemoto, "P7");
+    IdCentraleRx = 0;
+    EXPECT_EQ(RichiediIdentificazione(link), EsitoOk);
+    EXPECT_EQ(IdCentraleRx, 164);
+    EXPECT_EQ(TerminaConnessioneRemota(link), EsitoOk);
+}
