@@ -32,8 +32,7 @@ template <class T> void Distruggi(T*& Variabile) {
 void CreaSplash() {
     if (SplashForm) return;
     SplashForm = new TSplashForm();
-    SplashForm->show();
-    SplashForm->repaint();
+    SplashForm->MostraDipinta();
 }
 
 std::vector<std::string> CreaFinestre() {

@@ -3,11 +3,14 @@
 #include "platform/gui/qt/LogoImage.h"
 #include "ui/Immagine.h"
 
+#include <QEventLoop>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 TSplashForm* SplashForm = nullptr;
 
@@ -15,6 +18,9 @@ namespace {
 constexpr int LarghezzaClient = 742;
 constexpr int AltezzaClient = 366;
 constexpr int Bordo = 10;
+// A desktop maps a new window within a few milliseconds; one that never exposes it must not hold
+// up the start.
+constexpr int LimiteEsposizioneMs = 2000;
 } // namespace
 
 TSplashForm::TSplashForm(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
@@ -50,4 +56,32 @@ void TSplashForm::showEvent(QShowEvent* event) {
 
 void TSplashForm::FormShow() {
     ImmagineLogo->ImpostaImmagine(platform::gui::LoadLogo());
+}
+
+void TSplashForm::MostraDipinta() {
+    show();
+    // Under a window manager the window is mapped, and so can be painted, only after the manager
+    // has handled it: painting before that is lost and the window would stay black until the main
+    // window replaces it.
+    QWindow* finestra = windowHandle();
+    if (finestra && !finestra->isExposed()) {
+        QEventLoop attesa;
+        attesaEsposizione_ = &attesa;
+        finestra->installEventFilter(this);
+        QTimer::singleShot(LimiteEsposizioneMs, &attesa, &QEventLoop::quit);
+        attesa.exec(QEventLoop::ExcludeUserInputEvents);
+        finestra->removeEventFilter(this);
+        attesaEsposizione_ = nullptr;
+    }
+    repaint();
+    // Hand the picture to the display now: nothing else will until the main window shows.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool TSplashForm::eventFilter(QObject* oggetto, QEvent* evento) {
+    if (evento->type() == QEvent::Expose && attesaEsposizione_ && windowHandle() &&
+        windowHandle()->isExposed())
+        // Quit after the window has handled the exposure (and painted): the loop ends on return.
+        attesaEsposizione_->quit();
+    return QWidget::eventFilter(oggetto, evento);
 }
