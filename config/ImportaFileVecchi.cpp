@@ -1,7 +1,7 @@
 #include "config/ImportaFileVecchi.h"
 
 #include "config/CartellaCorrente.h"
-#include "config/Cp1252.h"
+#include "platform/text/Cp1252.h"
 #include "config/FileBinario.h"
 #include "config/GetMessage_11.h"
 #include "config/def_ver10.h"

@@ -1,7 +1,7 @@
 #include "ui/CodaEventi.h"
 
 #include "config/CartellaCorrente.h"
-#include "config/Cp1252.h"
+#include "platform/text/Cp1252.h"
 #include "config/FileBinario.h"
 #include "config/GlobalsVar.h"
 #include "link/ThreadCom.h"

@@ -1,6 +1,6 @@
 #include "platform/gui/qt/QtText.h"
 
-#include "config/Cp1252.h"
+#include "platform/text/Cp1252.h"
 
 namespace platform::gui {
 

@@ -1,4 +1,4 @@
-#include "config/Cp1252.h"
+#include "platform/text/Cp1252.h"
 
 #include <cstdint>
 
