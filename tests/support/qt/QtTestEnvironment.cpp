@@ -36,12 +36,16 @@ class QtEnvironment final : public testing::Environment {
 
 } // namespace
 
-// ThreadSanitizer: Qt and GLib synchronise their own threads (the file dialog's disk reader, the
-// smooth image scaling pool, the event dispatcher) with futexes the sanitizer cannot see, so it
-// reports their memory handed between their own threads. Only what these libraries themselves
-// call is ignored; our code and the hand-over to the UI thread stay checked.
+// ThreadSanitizer: Qt, GLib and the X11 libraries synchronise their own threads (the file dialog's
+// disk reader, the smooth image scaling pool, the event dispatcher, the X11 connection's event
+// reader) with futexes the sanitizer cannot see, so it reports their memory handed between their
+// own threads. Only what these libraries themselves call is ignored; our code and the hand-over to
+// the UI thread stay checked.
 extern "C" const char* __tsan_default_suppressions() {
     return "called_from_lib:libQt6Core.so.6\n"
            "called_from_lib:libQt6Gui.so.6\n"
+           "called_from_lib:libQt6XcbQpa.so.6\n"
+           "called_from_lib:libxcb.so.1\n"
+           "called_from_lib:libX11.so.6\n"
            "called_from_lib:libglib-2.0.so.0\n";
 }
