@@ -13,11 +13,7 @@
 
 using platform::gui::FromCp1252;
 
-TKivTestModemFrm::TKivTestModemFrm(TKivModComFrm& FormModCom, QWidget* parent,
-                                   platform::MonotonicClock Orologio)
-    : QDialog(parent), form_(FormModCom), test_(FormModCom, FormModCom.ThreadCom(), Orologio) {
-    setObjectName("KivTestModemFrm");
-    setWindowTitle("Test Segnale Modem");
+TFinestraTestSegnale::TFinestraTestSegnale(QWidget* parent) : QDialog(parent) {
     setFixedSize(400, 300);
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
 
@@ -59,7 +55,26 @@ TKivTestModemFrm::TKivTestModemFrm(TKivModComFrm& FormModCom, QWidget* parent,
     TimerTest->setObjectName("TimerTest");
     TimerTest->setInterval(1000);
     TimerTest->setSingleShot(true); // restarted by hand after each cycle
-    connect(TimerTest, &QTimer::timeout, this, &TKivTestModemFrm::TimerTestTimer);
+    connect(TimerTest, &QTimer::timeout, this, [this] { TimerTestTimer(); });
+}
+
+void TFinestraTestSegnale::SvuotaLettura() {
+    Operatore->clear();
+    SegnaleModem->setValue(0);
+    ErrorRateModem->clear();
+}
+
+void TFinestraTestSegnale::MostraLettura(const TLetturaSegnale& Lettura) {
+    Operatore->setText(FromCp1252(Lettura.Operatore));
+    SegnaleModem->setValue(Lettura.Livello);
+    ErrorRateModem->setText(QString::number(Lettura.ErrorRate));
+}
+
+TKivTestModemFrm::TKivTestModemFrm(TKivModComFrm& FormModCom, QWidget* parent,
+                                   platform::MonotonicClock Orologio)
+    : TFinestraTestSegnale(parent), form_(FormModCom), test_(FormModCom, FormModCom.ThreadCom(), Orologio) {
+    setObjectName("KivTestModemFrm");
+    setWindowTitle("Test Segnale Modem");
 }
 
 TKivTestModemFrm::~TKivTestModemFrm() {
@@ -81,9 +96,7 @@ void TKivTestModemFrm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
     test_.Avvio();
-    Operatore->clear();
-    SegnaleModem->setValue(0);
-    ErrorRateModem->clear();
+    SvuotaLettura();
     if (!test_.FineTest.load()) TimerTest->start();
     const bool errore = form_.Owner().ViewErrorRate;
     LabelErrorRate->setVisible(errore);
@@ -93,10 +106,7 @@ void TKivTestModemFrm::showEvent(QShowEvent* event) {
 
 void TKivTestModemFrm::TimerTestTimer() {
     TimerTest->stop();
-    const TLetturaSegnale l = test_.Ciclo();
-    Operatore->setText(FromCp1252(l.Operatore));
-    SegnaleModem->setValue(l.Livello);
-    ErrorRateModem->setText(QString::number(l.ErrorRate));
+    MostraLettura(test_.Ciclo());
     if (!test_.FineTest.load()) TimerTest->start();
 }
 

@@ -13,19 +13,11 @@ class QPushButton;
 class QTimer;
 class TKivModComFrm;
 
-class TKivTestModemFrm : public QDialog {
+// What the two signal-test windows (this one and the program's own) share: the displays, their
+// layout, the query timer and how a cycle's reading is shown.
+class TFinestraTestSegnale : public QDialog {
     Q_OBJECT
   public:
-    TKivTestModemFrm(TKivModComFrm& FormModCom, QWidget* parent = nullptr,
-                     platform::MonotonicClock Orologio = &platform::SteadyNow);
-    ~TKivTestModemFrm() override;
-
-    void ImpostaTesti();
-    // One query cycle and its display.
-    void TimerTestTimer();
-    TKivTestModem& Test() { return test_; }
-    bool FineTest() const { return test_.FineTest.load(); }
-
     QLabel* LabelOperatore;
     QLineEdit* Operatore;
     QLabel* LabelSegnaleModem;
@@ -34,6 +26,27 @@ class TKivTestModemFrm : public QDialog {
     QLineEdit* ErrorRateModem;
     QPushButton* ExitBtn;
     QTimer* TimerTest;
+
+  protected:
+    // `TimerTestTimer` runs one query cycle when the timer fires.
+    explicit TFinestraTestSegnale(QWidget* parent);
+    virtual void TimerTestTimer() = 0;
+    void SvuotaLettura();
+    void MostraLettura(const TLetturaSegnale& Lettura);
+};
+
+class TKivTestModemFrm : public TFinestraTestSegnale {
+    Q_OBJECT
+  public:
+    TKivTestModemFrm(TKivModComFrm& FormModCom, QWidget* parent = nullptr,
+                     platform::MonotonicClock Orologio = &platform::SteadyNow);
+    ~TKivTestModemFrm() override;
+
+    void ImpostaTesti();
+    // One query cycle and its display.
+    void TimerTestTimer() override;
+    TKivTestModem& Test() { return test_; }
+    bool FineTest() const { return test_.FineTest.load(); }
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -3,18 +3,13 @@
 // modem of the link component it is given, with texts from the language table. Created at start-up
 // with the other windows; the options window's handler that would show it is bound to no control.
 #include "link/KivTestModem.h"
+#include "link/KivTestModemFrm.h"
 
-#include <QDialog>
 #include <memory>
 
-class QLabel;
-class QLineEdit;
-class QProgressBar;
-class QPushButton;
-class QTimer;
 class TKivModCom;
 
-class TTestModemFrm : public QDialog {
+class TTestModemFrm : public TFinestraTestSegnale {
     Q_OBJECT
   public:
     explicit TTestModemFrm(QWidget* parent = nullptr);
@@ -25,18 +20,9 @@ class TTestModemFrm : public QDialog {
     platform::MonotonicClock Orologio = &platform::SteadyNow;
 
     void ImpostaTesti();
-    void TimerTestTimer();
+    void TimerTestTimer() override;
     // The query engine of the link in use; nullptr without a link component.
     TKivTestModem* Test() { return test_.get(); }
-
-    QLabel* LabelOperatore;
-    QLineEdit* Operatore;
-    QLabel* LabelSegnaleModem;
-    QProgressBar* SegnaleModem;
-    QLabel* LabelErrorRate;
-    QLineEdit* ErrorRateModem;
-    QPushButton* ExitBtn;
-    QTimer* TimerTest;
 
   protected:
     void showEvent(QShowEvent* event) override;
