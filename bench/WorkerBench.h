@@ -65,7 +65,7 @@ class Programma {
         sim = std::make_unique<Simulatore>(PortaSim, opzioni);
         if (!sim->Pronto()) return false;
         TConfigCom c;
-        c.TipoConnessione = TipoCavo;
+        c.TipoConnessione = ConnessioneCavo;
         c.ComCavo = PortaSim;
         std::ofstream(cartella + "/comconfig.cfg", std::ios::binary)
             .write(reinterpret_cast<const char*>(&c), sizeof c);

@@ -40,7 +40,7 @@ struct Banco {
         if (!sim->Pronto()) return;
 
         TConfigCom cfg;
-        cfg.TipoConnessione = TipoCavo;
+        cfg.TipoConnessione = ConnessioneCavo;
         cfg.ComCavo = 1;
         std::vector<std::uint8_t> byte(sizeof cfg);
         std::memcpy(byte.data(), &cfg, sizeof cfg);

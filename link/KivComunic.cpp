@@ -3,41 +3,51 @@
 #include <algorithm>
 #include <cstring>
 
-void ScriviByte(int& Idx, std::uint8_t* Buf, std::uint8_t Valore) { Buf[Idx++] = Valore; }
-
-void ScriviWord(int& Idx, std::uint8_t* Buf, std::uint16_t Valore) {
-    Buf[Idx++] = std::uint8_t(Valore);
-    Buf[Idx++] = std::uint8_t(Valore >> 8);
+void ScriviByte(TCursoreScrittura& C, std::uint8_t Valore) {
+    *C.Prendi(1) = Valore;
 }
 
-void ScriviDWord(int& Idx, std::uint8_t* Buf, std::uint32_t Valore) {
-    for (int i = 0; i < 4; ++i) Buf[Idx++] = std::uint8_t(Valore >> (8 * i));
+void ScriviWord(TCursoreScrittura& C, std::uint16_t Valore) {
+    std::uint8_t* p = C.Prendi(2);
+    p[0] = std::uint8_t(Valore);
+    p[1] = std::uint8_t(Valore >> 8);
 }
 
-void ScriviStringa(int& Idx, std::uint8_t* Buf, std::string_view Testo, int N) {
-    for (int i = 0; i < N; ++i) Buf[Idx++] = i < int(Testo.size()) ? std::uint8_t(Testo[std::size_t(i)]) : 0;
+void ScriviDWord(TCursoreScrittura& C, std::uint32_t Valore) {
+    std::uint8_t* p = C.Prendi(4);
+    for (int i = 0; i < 4; ++i)
+        p[i] = std::uint8_t(Valore >> (8 * i));
 }
 
-std::uint8_t LeggiByte(int& Idx, const std::uint8_t* Buf) { return Buf[Idx++]; }
-
-std::uint16_t LeggiWord(int& Idx, const std::uint8_t* Buf) {
-    const std::uint16_t v = std::uint16_t(Buf[Idx] | (Buf[Idx + 1] << 8));
-    Idx += 2;
-    return v;
+void ScriviStringa(TCursoreScrittura& C, std::string_view Testo, int N) {
+    const std::size_t n = std::size_t(std::max(N, 0));
+    std::uint8_t* p = C.Prendi(n);
+    const std::size_t k = std::min(n, Testo.size());
+    std::copy_n(reinterpret_cast<const std::uint8_t*>(Testo.data()), k, p);
+    std::fill_n(p + k, n - k, std::uint8_t(0));
 }
 
-std::uint32_t LeggiDWord(int& Idx, const std::uint8_t* Buf) {
+std::uint8_t LeggiByte(TCursoreLettura& C) {
+    return *C.Prendi(1);
+}
+
+std::uint16_t LeggiWord(TCursoreLettura& C) {
+    const std::uint8_t* p = C.Prendi(2);
+    return std::uint16_t(p[0] | (p[1] << 8));
+}
+
+std::uint32_t LeggiDWord(TCursoreLettura& C) {
+    const std::uint8_t* p = C.Prendi(4);
     std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= std::uint32_t(Buf[Idx + i]) << (8 * i);
-    Idx += 4;
+    for (int i = 0; i < 4; ++i)
+        v |= std::uint32_t(p[i]) << (8 * i);
     return v;
 }
 
-std::string LeggiStringa(int& Idx, const std::uint8_t* Buf, int N) {
-    const int m = std::clamp(N, 0, 255);
-    const std::uint8_t* p = Buf + Idx;
+std::string LeggiStringa(TCursoreLettura& C, int N) {
+    const std::size_t m = std::size_t(std::clamp(N, 0, 255));
+    const std::uint8_t* p = C.Prendi(m);
     const std::uint8_t* end = std::find(p, p + m, std::uint8_t(0));
-    Idx += m;
     return std::string(reinterpret_cast<const char*>(p), std::size_t(end - p));
 }
 
@@ -87,14 +97,14 @@ void TKivComunic::SegnalaErrore(std::uint8_t) {}
 
 void TKivComunic::Scarta(std::uint8_t Codice) {
     CodiceErrore = Codice;
-    Stato = 5;
+    Stato = StatoScarto;
     SegnalaErrore(Codice);
 }
 
 void TKivComunic::RiceviByte(int B) {
     if (B < 0) {
         // Frames cut off by silence are abandoned only here, when no byte is waiting.
-        if (Stato != 0 && Orologio_() > ScadenzaFrame) Stato = 0;
+        if (Stato != StatoAttesaStx && Orologio_() > ScadenzaFrame) Stato = StatoAttesaStx;
         return;
     }
     const std::uint8_t b = std::uint8_t(B);
@@ -103,68 +113,68 @@ void TKivComunic::RiceviByte(int B) {
     // means the frame under way lost bytes or had its length damaged: a bare STX starts the next
     // frame at once and a bare ETX drops the broken one. Waiting for the 5 s limit instead would
     // swallow the replies that follow and fail every retry until then.
-    if ((Stato == 1 || Stato == 2) && !DlePendente && (b == STX || b == ETX)) {
-        Stato = 0;
+    if ((Stato == StatoLunghezza || Stato == StatoDati) && !DlePendente && (b == STX || b == ETX)) {
+        Stato = StatoAttesaStx;
         ScadenzaFrame = {};
     }
     switch (Stato) {
-    case 0:
+    case StatoAttesaStx:
         Indice = 0;
         Rimanenti = 0;
-        CodiceErrore = 0;
+        CodiceErrore = NessunErrore;
         DlePendente = false;
         Somma = b;
         if (b == STX) {
-            Stato = 1;
+            Stato = StatoLunghezza;
             ScadenzaFrame = Orologio_() + TempoFrame;
         }
         break;
-    case 1:
+    case StatoLunghezza:
         if (ControllaDle(b)) break;
         if (b >= 1) {
             Rimanenti = b;
-            Stato = 2;
+            Stato = StatoDati;
         } else {
-            Scarta(4);
+            Scarta(ErroreLunghezza);
         }
         break;
-    case 2:
+    case StatoDati:
         if (ControllaDle(b)) break;
         BufferRx[Indice++] = b;
-        if (--Rimanenti == 0) Stato = 3;
+        if (--Rimanenti == 0) Stato = StatoSomma;
         break;
-    case 3:
+    case StatoSomma:
         if (Somma == 0)
-            Stato = 4;
+            Stato = StatoEtx;
         else
-            Scarta(2);
+            Scarta(ErroreSomma);
         break;
-    case 4:
+    case StatoEtx:
         if (b == ETX) {
             UltimoFrame.Comando = BufferRx[0];
             UltimoFrame.Lunghezza = std::uint8_t(Indice - 1);
             std::memcpy(UltimoFrame.Dati, BufferRx + 1, sizeof UltimoFrame.Dati);
         } else {
-            CodiceErrore = 3;
-            SegnalaErrore(3);
+            CodiceErrore = ErroreEtx;
+            SegnalaErrore(ErroreEtx);
         }
         DlePendente = false;
-        Stato = 0;
+        Stato = StatoAttesaStx;
         ScadenzaFrame = {};
         break;
-    case 5:
+    case StatoScarto:
         if (DlePendente) {
             DlePendente = false;
         } else if (b == DLE) {
             DlePendente = true;
         } else if (b == ETX) {
-            Stato = 0;
-            CodiceErrore = 0;
+            Stato = StatoAttesaStx;
+            CodiceErrore = NessunErrore;
             ScadenzaFrame = {};
         }
         break;
     default:
-        Stato = 0;
+        Stato = StatoAttesaStx;
         ScadenzaFrame = {};
         break;
     }

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -19,18 +21,51 @@ struct TFrameComunic {
 static_assert(sizeof(TFrameComunic) == 1028);
 static_assert(offsetof(TFrameComunic, Dati) == 2 && offsetof(TFrameComunic, LunghezzaRisposta) == 1027);
 
-// ---- Packers and unpackers. Idx is a position in Dati, advanced by the item's width. Like the
-// panel's own code they do not check the end of the array: callers stay within their payload.
-void ScriviByte(int& Idx, std::uint8_t* Buf, std::uint8_t Valore);
-void ScriviWord(int& Idx, std::uint8_t* Buf, std::uint16_t Valore);
-void ScriviDWord(int& Idx, std::uint8_t* Buf, std::uint32_t Valore);
+// ---- Packers and unpackers. They work through a cursor: the frame's data bytes (or the part of
+// them an item may use) and a position in them. An item that would not fit before the end is
+// refused whole: EFuoriFrame is thrown and neither the bytes nor the position change.
+class EFuoriFrame : public std::out_of_range {
+  public:
+    using std::out_of_range::out_of_range;
+};
+
+template <class TByte> class TCursoreFrame {
+  public:
+    // Pos outside [0, size of Dati] is refused at once.
+    explicit TCursoreFrame(std::span<TByte> Dati, int Pos = 0) : dati_(Dati) {
+        if (Pos < 0 || std::size_t(Pos) > Dati.size()) throw EFuoriFrame("position outside the frame");
+        pos_ = std::size_t(Pos);
+    }
+    int Posizione() const { return int(pos_); }
+    std::size_t Rimanenti() const { return dati_.size() - pos_; }
+    // The next N bytes, passed over.
+    TByte* Prendi(std::size_t N) {
+        if (N > Rimanenti()) throw EFuoriFrame("item past the end of the frame");
+        TByte* p = dati_.data() + pos_;
+        pos_ += N;
+        return p;
+    }
+    // A cursor over just the next N bytes, passed over here: a record coded through it can
+    // neither spill into the next one nor leave half of itself written at the end of the frame.
+    TCursoreFrame Record(std::size_t N) { return TCursoreFrame(std::span<TByte>(Prendi(N), N)); }
+
+  private:
+    std::span<TByte> dati_;
+    std::size_t pos_ = 0;
+};
+using TCursoreScrittura = TCursoreFrame<std::uint8_t>;
+using TCursoreLettura = TCursoreFrame<const std::uint8_t>;
+
+void ScriviByte(TCursoreScrittura& C, std::uint8_t Valore);
+void ScriviWord(TCursoreScrittura& C, std::uint16_t Valore);
+void ScriviDWord(TCursoreScrittura& C, std::uint32_t Valore);
 // Exactly N bytes: the text's characters, cut at N, then zeros.
-void ScriviStringa(int& Idx, std::uint8_t* Buf, std::string_view Testo, int N);
-std::uint8_t LeggiByte(int& Idx, const std::uint8_t* Buf);
-std::uint16_t LeggiWord(int& Idx, const std::uint8_t* Buf);
-std::uint32_t LeggiDWord(int& Idx, const std::uint8_t* Buf);
+void ScriviStringa(TCursoreScrittura& C, std::string_view Testo, int N);
+std::uint8_t LeggiByte(TCursoreLettura& C);
+std::uint16_t LeggiWord(TCursoreLettura& C);
+std::uint32_t LeggiDWord(TCursoreLettura& C);
 // Takes min(N, 255) bytes; the text stops at the first 0 byte.
-std::string LeggiStringa(int& Idx, const std::uint8_t* Buf, int N);
+std::string LeggiStringa(TCursoreLettura& C, int N);
 void InizializzaFrame(TFrameComunic& Frame, std::uint8_t LunghezzaRisposta);
 
 // ---- Serial coding. The bytes a request travels as: 03h, STX, the stuffed length, command and
@@ -64,12 +99,25 @@ public:
     // Called after each rejected frame with CodiceErrore already set; nothing to do by default.
     virtual void SegnalaErrore(std::uint8_t Codice);
 
-    std::uint8_t Stato = 0;
+    // The steps of Stato.
+    static constexpr std::uint8_t StatoAttesaStx = 0; // between frames
+    static constexpr std::uint8_t StatoLunghezza = 1;
+    static constexpr std::uint8_t StatoDati = 2;   // command and data, Rimanenti bytes to go
+    static constexpr std::uint8_t StatoSomma = 3;  // the checksum byte
+    static constexpr std::uint8_t StatoEtx = 4;    // the 03h that closes the frame
+    static constexpr std::uint8_t StatoScarto = 5; // a rejected frame, skipped up to its bare 03h
+    // CodiceErrore: why the last frame was rejected.
+    static constexpr std::uint8_t NessunErrore = 0;
+    static constexpr std::uint8_t ErroreSomma = 2;
+    static constexpr std::uint8_t ErroreEtx = 3;       // something else after the checksum
+    static constexpr std::uint8_t ErroreLunghezza = 4; // length byte 0
+
+    std::uint8_t Stato = StatoAttesaStx;
     std::uint8_t Somma = 0;
     std::uint8_t Rimanenti = 0;
     std::uint8_t Indice = 0;
     bool DlePendente = false;
-    std::uint8_t CodiceErrore = 0; // 2 checksum, 3 no 03h after the checksum, 4 length 0
+    std::uint8_t CodiceErrore = NessunErrore;
     std::uint8_t BufferRx[1026] = {};
     platform::Instant ScadenzaFrame{}; // zero when no frame is under way
     TFrameComunic UltimoFrame{};       // Comando 0 = nothing unread

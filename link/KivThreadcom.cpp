@@ -1,5 +1,7 @@
 #include "link/KivThreadcom.h"
 
+#include "link/LinkComando.h"
+
 #include <algorithm>
 
 namespace {
@@ -62,7 +64,8 @@ void TKivThreadCom::Execute() {
     while (!Termina.load() && !Terminated()) {
         {
             std::lock_guard passo(passoM_);
-            if (!Pausa.load() && Canale_.ConfigSalvata().TipoConnessione == TipoModem) Modem_.GestioneModem();
+            if (!Pausa.load() && Canale_.ConfigSalvata().TipoConnessione == ConnessioneModem)
+                Modem_.GestioneModem();
         }
         Dormi(IntervalloModem);
     }
@@ -168,14 +171,14 @@ bool TKivThreadCom::InviaFrameCorrente() {
 
 std::uint8_t TKivThreadCom::ControllaRisposta() {
     auto fallito = [&] {
-        EsitoComando.store(4);
+        EsitoComando.store(EsitoFallito);
         Tentativi = 1;
         FrameCorrente.Comando = 0;
-        return std::uint8_t(4);
+        return EsitoFallito;
     };
     if (FrameCorrente.Comando == 0) {
         Tentativi = 1;
-        return 0;
+        return EsitoNessunaRichiesta;
     }
     TFrameComunic& arrivato = Comunic_.UltimoFrame;
     if (arrivato.Comando != 0) {
@@ -184,21 +187,21 @@ std::uint8_t TKivThreadCom::ControllaRisposta() {
             Canale_.ConsegnaRisposta(arrivato);
             arrivato.Comando = 0;
             FrameCorrente.Comando = 0;
-            EsitoComando.store(2);
-            return 2;
+            EsitoComando.store(EsitoOk);
+            return EsitoOk;
         }
         // Another command's or another length's frame: a failed attempt, resent at once.
         arrivato.Comando = 0;
         if (Tentativi >= Canale_.NumTentativi()) return fallito();
         InviaFrameCorrente();
         ++Tentativi;
-        return 1;
+        return EsitoOccupato;
     }
-    if (Orologio_() <= ScadenzaRisposta) return 1;
+    if (Orologio_() <= ScadenzaRisposta) return EsitoOccupato;
     if (Tentativi >= Canale_.NumTentativi()) return fallito();
     InviaFrameCorrente();
     ++Tentativi;
-    return 1;
+    return EsitoOccupato;
 }
 
 void TKivThreadCom::AttendiPasso(int BytePrecedente) {
@@ -211,7 +214,8 @@ void TKivThreadCom::AttendiPasso(int BytePrecedente) {
     }
     const platform::Instant ora = Orologio_();
     platform::Duration attesa = ScadenzaRisposta - ora;
-    if (Comunic_.Stato != 0) attesa = std::min(attesa, Comunic_.ScadenzaFrame - ora);
+    if (Comunic_.Stato != TKivComunic::StatoAttesaStx)
+        attesa = std::min(attesa, Comunic_.ScadenzaFrame - ora);
     attesa = std::min<platform::Duration>(attesa, PassoAttesa);
     // Past a deadline the next pass decides; the nanoseconds until "later than" need no sleep.
     if (attesa > platform::Duration::zero()) Canale_.AttendiRx(attesa);
@@ -219,7 +223,7 @@ void TKivThreadCom::AttendiPasso(int BytePrecedente) {
 
 std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
     Modem_.UltimaAttivita.store(Orologio_());
-    EsitoComando.store(0);
+    EsitoComando.store(EsitoNessunaRichiesta);
     FrameCorrente = Frame;
     Canale_.SvuotaRx();
     // The ring is empty now: this pass may abandon a frame cut off more than 5 s ago, before the
@@ -229,18 +233,18 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
         // Too long for the serial length byte: the panel would only see garbage.
         FrameCorrente.Comando = 0;
         Tentativi = 1;
-        EsitoComando.store(4);
-        return 4;
+        EsitoComando.store(EsitoFallito);
+        return EsitoFallito;
     }
     Tentativi = 1;
     for (;;) {
         const int b = Canale_.LeggiByteRx();
         Comunic_.RiceviByte(b);
-        if (ControllaRisposta() != 1) break;
+        if (ControllaRisposta() != EsitoOccupato) break;
         if (Annullato()) {
             FrameCorrente.Comando = 0;
             Tentativi = 1;
-            EsitoComando.store(4);
+            EsitoComando.store(EsitoFallito);
             break;
         }
         AttendiPasso(b);
@@ -250,7 +254,7 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
 
 std::uint8_t TKivThreadCom::EseguiComando(const TFrameComunic& Frame) {
     Turno turno(*this);
-    if (!turno.Preso()) return 1;
+    if (!turno.Preso()) return EsitoOccupato;
     return Scambia(Frame);
 }
 
@@ -258,14 +262,14 @@ std::uint8_t TKivThreadCom::EseguiComando(const TFrameComunic& Frame) {
 
 std::uint8_t TKivThreadCom::ApriCollegamento(const std::string& Numero, std::uint8_t LunghezzaRisposta) {
     Turno turno(*this);
-    if (!turno.Preso()) return 1;
+    if (!turno.Preso()) return EsitoOccupato;
     Interrompi.store(false);
     const TConfigCom cfg = Canale_.ConfigSalvata();
     TFrameComunic identifica;
     InizializzaFrame(identifica, LunghezzaRisposta);
-    if (cfg.TipoConnessione != TipoModem) {
+    if (cfg.TipoConnessione != ConnessioneModem) {
         Canale_.SvuotaRx();
-        return Scambia(identifica) == 2 ? 2 : 4;
+        return Scambia(identifica) == EsitoOk ? EsitoOk : EsitoFallito;
     }
 
     Modem_.AzzeraStato();
@@ -287,9 +291,9 @@ std::uint8_t TKivThreadCom::ApriCollegamento(const std::string& Numero, std::uin
             break;
     }
     Modem_.RichiestaChiamata.store(false);
-    if (!Modem_.ModemConnesso() || Interrompi.load() || Annullato()) return 4;
+    if (!Modem_.ModemConnesso() || Interrompi.load() || Annullato()) return EsitoFallito;
     const std::uint8_t esito = Scambia(identifica);
-    return esito == 2 && !Interrompi.load() && Modem_.ModemConnesso() ? 2 : 4;
+    return esito == EsitoOk && !Interrompi.load() && Modem_.ModemConnesso() ? EsitoOk : EsitoFallito;
 }
 
 std::uint8_t TKivThreadCom::ChiudiCollegamento() {
@@ -319,9 +323,9 @@ std::uint8_t TKivThreadCom::ChiudiCollegamento() {
     Modem_.RichiediSgancio();
     Modem_.AzzeraStato();
     AzzeraOccupato();
-    return 2;
+    return EsitoOk;
 }
 
 bool TKivThreadCom::CollegamentoAttivo() const {
-    return Modem_.ModemConnesso() || Canale_.ConfigSalvata().TipoConnessione == TipoCavo;
+    return Modem_.ModemConnesso() || Canale_.ConfigSalvata().TipoConnessione == ConnessioneCavo;
 }

@@ -3,8 +3,12 @@
 #include "config/DataOra.h"
 #include "config/GetMessage_11.h"
 #include "platform/clock/Clock.h"
+#include "platform/diag/Diagnostica.h"
 
+#include <algorithm>
 #include <atomic>
+#include <limits>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -30,22 +34,20 @@ std::uint8_t Alto3(std::uint8_t Valore) {
     return std::uint8_t((Valore & 7u) << 5);
 }
 
-template <std::size_t N>
-void ScriviTesto(int& Idx, std::uint8_t* Buf, const TStringa<N>& Campo, int Larghezza) {
-    ScriviStringa(Idx, Buf, Campo.Leggi(), Larghezza);
+template <std::size_t N> void ScriviTesto(TCursoreScrittura& c, const TStringa<N>& Campo, int Larghezza) {
+    ScriviStringa(c, Campo.Leggi(), Larghezza);
 }
-template <std::size_t N>
-void LeggiTesto(int& Idx, const std::uint8_t* Buf, TStringa<N>& Campo, int Larghezza) {
-    Campo.Scrivi(LeggiStringa(Idx, Buf, Larghezza));
+template <std::size_t N> void LeggiTesto(TCursoreLettura& c, TStringa<N>& Campo, int Larghezza) {
+    Campo.Scrivi(LeggiStringa(c, Larghezza));
 }
 
-void ScriviCodiceRadio(int& Idx, std::uint8_t* Buf, const TCodiceRadio& Codice) {
+void ScriviCodiceRadio(TCursoreScrittura& c, const TCodiceRadio& Codice) {
     for (std::uint8_t b : Codice.Byte)
-        ScriviByte(Idx, Buf, b);
+        ScriviByte(c, b);
 }
-void LeggiCodiceRadio(int& Idx, const std::uint8_t* Buf, TCodiceRadio& Codice) {
+void LeggiCodiceRadio(TCursoreLettura& c, TCodiceRadio& Codice) {
     for (std::uint8_t& b : Codice.Byte)
-        b = LeggiByte(Idx, Buf);
+        b = LeggiByte(c);
 }
 
 // Blanks and control characters at both ends go (the characters of code 32 and below).
@@ -58,66 +60,54 @@ std::string_view TagliaSpazi(std::string_view s) {
     return s;
 }
 
-bool RecordNelFrame(int Idx, int Larghezza) {
-    return Idx >= 0 && Idx <= int(sizeof(TFrameComunic::Dati)) - Larghezza;
-}
-
-void ControllaRecord(bool SlotValido, int Idx, int Larghezza, const char* Cosa) {
-    if (!SlotValido || !RecordNelFrame(Idx, Larghezza)) throw std::out_of_range(Cosa);
-}
-
 std::atomic<FonteDataOra> fonteOraPc{nullptr};
 
 // ---- Payloads of the single blocks.
 
-void CodificaDatiGenerali(const TConfigCentrale& C, int& i, std::uint8_t* d) {
-    ScriviDWord(i, d, C.CodiceCentrale);
-    ScriviByte(i, d,
-               Bit(C.ChimeCentraleAbilitato, 0) | Bit(C.InibizioneSirenaInParziale, 1) |
-                   Bit(C.ZoneEsterneSuoneria_NU, 2) | Bit(C.ControlloPorteInserito, 3) |
-                   Bit(C.SupervisioneSensori, 4) | Bit(C.AbilAutoEsclusLineeAperte_NU, 5) |
-                   Bit(C.PercorsoInserito_NU, 6) | Bit(C.AllarmeSingoloSirena, 7));
-    ScriviByte(i, d,
-               Bit(C.BeepInseriti, 0) | Bit(C.InvioSmsCreditoConEiv, 1) | Bit(C.SimVoce, 2) |
-                   Bit(C.SensoriEsterniInclusi, 3) | Bit(C.FlagSelezOperatoreManuale, 4) |
-                   Alto3(C.LinguaCentrale));
+void CodificaDatiGenerali(const TConfigCentrale& C, TCursoreScrittura& c) {
+    ScriviDWord(c, C.CodiceCentrale);
+    ScriviByte(c, Bit(C.ChimeCentraleAbilitato, 0) | Bit(C.InibizioneSirenaInParziale, 1) |
+                      Bit(C.ZoneEsterneSuoneria_NU, 2) | Bit(C.ControlloPorteInserito, 3) |
+                      Bit(C.SupervisioneSensori, 4) | Bit(C.AbilAutoEsclusLineeAperte_NU, 5) |
+                      Bit(C.PercorsoInserito_NU, 6) | Bit(C.AllarmeSingoloSirena, 7));
+    ScriviByte(c, Bit(C.BeepInseriti, 0) | Bit(C.InvioSmsCreditoConEiv, 1) | Bit(C.SimVoce, 2) |
+                      Bit(C.SensoriEsterniInclusi, 3) | Bit(C.FlagSelezOperatoreManuale, 4) |
+                      Alto3(C.LinguaCentrale));
     // Bit 1 would be AttivaSirenaPerTecnologico_NU, which the panel does not take: always 0.
-    ScriviByte(i, d,
-               Bit(C.AbilitaMessaggiVocaliCambioStato, 0) | Bit(C.InvioSmsSpvMancataSensori, 2) |
-                   Bit(C.SubSonicoPresente, 3) | Alto3(C.LivelloAntiAccecamento));
-    ScriviByte(i, d, C.AssociazioneReleAux1);
-    ScriviByte(i, d, C.AssociazioneReleAux2);
-    ScriviByte(i, d, C.AssociazioneReleAux3);
-    ScriviByte(i, d,
-               Bit(C.UscitaAux1Nc, 0) | Bit(C.UscitaAux2Nc, 1) | Bit(C.UscitaAux3Nc, 2) |
-                   Bit(C.InvioAvvisiPerSensoriEsterni_NU, 3));
-    ScriviByte(i, d, 0); // reserved
-    ScriviByte(i, d, C.TempoUscitaSec);
-    ScriviByte(i, d, C.TempoIngressoSec);
-    ScriviByte(i, d, C.TempoPreallarmeSec);
-    ScriviByte(i, d, C.TempoSuoneriaEsterniSec);
-    ScriviByte(i, d, C.TempoSirenaSec);
-    ScriviByte(i, d, C.MinutiPermanenzaAr);
-    ScriviByte(i, d, C.TipoTempoSupervisione);
-    ScriviTesto(i, d, C.CodiceCentraleSms, 4);
-    ScriviByte(i, d, C.NumeroChiamateVoce);
-    ScriviByte(i, d, C.NumeroRing);
-    ScriviByte(i, d, 0); // reserved
-    ScriviWord(i, d, C.CodiceTxRadio);
-    ScriviWord(i, d, C.GiorniScadenzaSim);
-    ScriviByte(i, d, std::uint8_t(C.TipoRichiestaCredito));
-    ScriviTesto(i, d, C.NumTelefonoCredito, 15);
-    ScriviTesto(i, d, C.TestoSmsCredito, 30);
-    ScriviTesto(i, d, C.NumTelefonoOperatore_NU, 15);
-    ScriviTesto(i, d, C.TestoFissoSms, 40);
-    ScriviTesto(i, d, C.CodeOperatoreManuale, 5);
+    ScriviByte(c, Bit(C.AbilitaMessaggiVocaliCambioStato, 0) | Bit(C.InvioSmsSpvMancataSensori, 2) |
+                      Bit(C.SubSonicoPresente, 3) | Alto3(C.LivelloAntiAccecamento));
+    ScriviByte(c, C.AssociazioneReleAux1);
+    ScriviByte(c, C.AssociazioneReleAux2);
+    ScriviByte(c, C.AssociazioneReleAux3);
+    ScriviByte(c, Bit(C.UscitaAux1Nc, 0) | Bit(C.UscitaAux2Nc, 1) | Bit(C.UscitaAux3Nc, 2) |
+                      Bit(C.InvioAvvisiPerSensoriEsterni_NU, 3));
+    ScriviByte(c, 0); // reserved
+    ScriviByte(c, C.TempoUscitaSec);
+    ScriviByte(c, C.TempoIngressoSec);
+    ScriviByte(c, C.TempoPreallarmeSec);
+    ScriviByte(c, C.TempoSuoneriaEsterniSec);
+    ScriviByte(c, C.TempoSirenaSec);
+    ScriviByte(c, C.MinutiPermanenzaAr);
+    ScriviByte(c, C.TipoTempoSupervisione);
+    ScriviTesto(c, C.CodiceCentraleSms, 4);
+    ScriviByte(c, C.NumeroChiamateVoce);
+    ScriviByte(c, C.NumeroRing);
+    ScriviByte(c, 0); // reserved
+    ScriviWord(c, C.CodiceTxRadio);
+    ScriviWord(c, C.GiorniScadenzaSim);
+    ScriviByte(c, std::uint8_t(C.TipoRichiestaCredito));
+    ScriviTesto(c, C.NumTelefonoCredito, 15);
+    ScriviTesto(c, C.TestoSmsCredito, 30);
+    ScriviTesto(c, C.NumTelefonoOperatore_NU, 15);
+    ScriviTesto(c, C.TestoFissoSms, 40);
+    ScriviTesto(c, C.CodeOperatoreManuale, 5);
     for (const auto& m : C.DescrizioneMessaggio)
-        ScriviTesto(i, d, m, 16);
+        ScriviTesto(c, m, 16);
 }
 
-void DecodificaDatiGenerali(TConfigCentrale& C, int& i, const std::uint8_t* d) {
-    C.CodiceCentrale = LeggiDWord(i, d);
-    std::uint8_t b = LeggiByte(i, d);
+void DecodificaDatiGenerali(TConfigCentrale& C, TCursoreLettura& c) {
+    C.CodiceCentrale = LeggiDWord(c);
+    std::uint8_t b = LeggiByte(c);
     C.ChimeCentraleAbilitato = LeggiBit(b, 0);
     C.InibizioneSirenaInParziale = LeggiBit(b, 1);
     C.ZoneEsterneSuoneria_NU = LeggiBit(b, 2);
@@ -126,78 +116,77 @@ void DecodificaDatiGenerali(TConfigCentrale& C, int& i, const std::uint8_t* d) {
     C.AbilAutoEsclusLineeAperte_NU = LeggiBit(b, 5);
     C.PercorsoInserito_NU = LeggiBit(b, 6);
     C.AllarmeSingoloSirena = LeggiBit(b, 7);
-    b = LeggiByte(i, d);
+    b = LeggiByte(c);
     C.BeepInseriti = LeggiBit(b, 0);
     C.InvioSmsCreditoConEiv = LeggiBit(b, 1);
     C.SimVoce = LeggiBit(b, 2);
     C.SensoriEsterniInclusi = LeggiBit(b, 3);
     C.FlagSelezOperatoreManuale = LeggiBit(b, 4);
     C.LinguaCentrale = std::uint8_t(b >> 5);
-    b = LeggiByte(i, d);
+    b = LeggiByte(c);
     C.AbilitaMessaggiVocaliCambioStato = LeggiBit(b, 0);
     C.InvioSmsSpvMancataSensori = LeggiBit(b, 2);
     C.SubSonicoPresente = LeggiBit(b, 3);
     C.LivelloAntiAccecamento = std::uint8_t(b >> 5);
-    C.AssociazioneReleAux1 = LeggiByte(i, d);
-    C.AssociazioneReleAux2 = LeggiByte(i, d);
-    C.AssociazioneReleAux3 = LeggiByte(i, d);
-    b = LeggiByte(i, d);
+    C.AssociazioneReleAux1 = LeggiByte(c);
+    C.AssociazioneReleAux2 = LeggiByte(c);
+    C.AssociazioneReleAux3 = LeggiByte(c);
+    b = LeggiByte(c);
     C.UscitaAux1Nc = LeggiBit(b, 0);
     C.UscitaAux2Nc = LeggiBit(b, 1);
     C.UscitaAux3Nc = LeggiBit(b, 2);
     C.InvioAvvisiPerSensoriEsterni_NU = LeggiBit(b, 3);
-    LeggiByte(i, d); // reserved
-    C.TempoUscitaSec = LeggiByte(i, d);
-    C.TempoIngressoSec = LeggiByte(i, d);
-    C.TempoPreallarmeSec = LeggiByte(i, d);
-    C.TempoSuoneriaEsterniSec = LeggiByte(i, d);
-    C.TempoSirenaSec = LeggiByte(i, d);
-    C.MinutiPermanenzaAr = LeggiByte(i, d);
-    C.TipoTempoSupervisione = LeggiByte(i, d);
-    LeggiTesto(i, d, C.CodiceCentraleSms, 4);
-    C.NumeroChiamateVoce = LeggiByte(i, d);
-    C.NumeroRing = LeggiByte(i, d);
-    LeggiByte(i, d); // reserved
-    C.CodiceTxRadio = LeggiWord(i, d);
-    C.GiorniScadenzaSim = LeggiWord(i, d);
-    C.TipoRichiestaCredito = char(LeggiByte(i, d));
-    LeggiTesto(i, d, C.NumTelefonoCredito, 15);
-    LeggiTesto(i, d, C.TestoSmsCredito, 30);
-    LeggiTesto(i, d, C.NumTelefonoOperatore_NU, 15);
-    LeggiTesto(i, d, C.TestoFissoSms, 40);
-    LeggiTesto(i, d, C.CodeOperatoreManuale, 5);
+    LeggiByte(c); // reserved
+    C.TempoUscitaSec = LeggiByte(c);
+    C.TempoIngressoSec = LeggiByte(c);
+    C.TempoPreallarmeSec = LeggiByte(c);
+    C.TempoSuoneriaEsterniSec = LeggiByte(c);
+    C.TempoSirenaSec = LeggiByte(c);
+    C.MinutiPermanenzaAr = LeggiByte(c);
+    C.TipoTempoSupervisione = LeggiByte(c);
+    LeggiTesto(c, C.CodiceCentraleSms, 4);
+    C.NumeroChiamateVoce = LeggiByte(c);
+    C.NumeroRing = LeggiByte(c);
+    LeggiByte(c); // reserved
+    C.CodiceTxRadio = LeggiWord(c);
+    C.GiorniScadenzaSim = LeggiWord(c);
+    C.TipoRichiestaCredito = char(LeggiByte(c));
+    LeggiTesto(c, C.NumTelefonoCredito, 15);
+    LeggiTesto(c, C.TestoSmsCredito, 30);
+    LeggiTesto(c, C.NumTelefonoOperatore_NU, 15);
+    LeggiTesto(c, C.TestoFissoSms, 40);
+    LeggiTesto(c, C.CodeOperatoreManuale, 5);
     for (auto& m : C.DescrizioneMessaggio)
-        LeggiTesto(i, d, m, 16);
+        LeggiTesto(c, m, 16);
 }
 
-void CodificaDatiGprsCid(const TConfigCentrale& C, int& i, std::uint8_t* d) {
-    ScriviByte(i, d,
-               BitSeUno(C.AbilContactId, 0) | BitSeUno(C.InvioGprs, 1) | BitSeUno(C.AbilServerGprs1, 2) |
-                   BitSeUno(C.AbilServerGprs2, 3) | BitSeUno(C.CidInvioLinkTest1, 4) |
-                   BitSeUno(C.CidInvioLinkTest2, 5) | BitSeUno(C.CidInvioContactIdEsterni1, 6) |
-                   BitSeUno(C.CidInvioContactIdEsterni2, 7));
-    ScriviByte(i, d, C.GiorniLifeTest);
-    ScriviByte(i, d, C.OraLifeTest);
-    ScriviByte(i, d, C.MinLifeTest);
-    ScriviTesto(i, d, C.CidRcvr1, 7);
-    ScriviTesto(i, d, C.CidRcvr2, 7);
-    ScriviTesto(i, d, C.CidPrefAccount1, 7);
-    ScriviTesto(i, d, C.CidPrefAccount2, 7);
-    ScriviTesto(i, d, C.CidAccount1, 17);
-    ScriviTesto(i, d, C.CidAccount2, 17);
-    ScriviTesto(i, d, C.TelVigilanza1, 15);
-    ScriviTesto(i, d, C.TelVigilanza2, 15);
-    ScriviTesto(i, d, C.APN, 32);
-    ScriviTesto(i, d, C.APNUsername, 16);
-    ScriviTesto(i, d, C.APNPassword, 16);
-    ScriviTesto(i, d, C.IndirizzoIPServer1, 16);
-    ScriviWord(i, d, C.PortaServer1);
-    ScriviTesto(i, d, C.IndirizzoIPServer2, 16);
-    ScriviWord(i, d, C.PortaServer2);
+void CodificaDatiGprsCid(const TConfigCentrale& C, TCursoreScrittura& c) {
+    ScriviByte(c, BitSeUno(C.AbilContactId, 0) | BitSeUno(C.InvioGprs, 1) | BitSeUno(C.AbilServerGprs1, 2) |
+                      BitSeUno(C.AbilServerGprs2, 3) | BitSeUno(C.CidInvioLinkTest1, 4) |
+                      BitSeUno(C.CidInvioLinkTest2, 5) | BitSeUno(C.CidInvioContactIdEsterni1, 6) |
+                      BitSeUno(C.CidInvioContactIdEsterni2, 7));
+    ScriviByte(c, C.GiorniLifeTest);
+    ScriviByte(c, C.OraLifeTest);
+    ScriviByte(c, C.MinLifeTest);
+    ScriviTesto(c, C.CidRcvr1, 7);
+    ScriviTesto(c, C.CidRcvr2, 7);
+    ScriviTesto(c, C.CidPrefAccount1, 7);
+    ScriviTesto(c, C.CidPrefAccount2, 7);
+    ScriviTesto(c, C.CidAccount1, 17);
+    ScriviTesto(c, C.CidAccount2, 17);
+    ScriviTesto(c, C.TelVigilanza1, 15);
+    ScriviTesto(c, C.TelVigilanza2, 15);
+    ScriviTesto(c, C.APN, 32);
+    ScriviTesto(c, C.APNUsername, 16);
+    ScriviTesto(c, C.APNPassword, 16);
+    ScriviTesto(c, C.IndirizzoIPServer1, 16);
+    ScriviWord(c, C.PortaServer1);
+    ScriviTesto(c, C.IndirizzoIPServer2, 16);
+    ScriviWord(c, C.PortaServer2);
 }
 
-void DecodificaDatiGprsCid(TConfigCentrale& C, int& i, const std::uint8_t* d) {
-    const std::uint8_t b = LeggiByte(i, d);
+void DecodificaDatiGprsCid(TConfigCentrale& C, TCursoreLettura& c) {
+    const std::uint8_t b = LeggiByte(c);
     C.AbilContactId = LeggiBit(b, 0);
     C.InvioGprs = LeggiBit(b, 1);
     C.AbilServerGprs1 = LeggiBit(b, 2);
@@ -206,57 +195,55 @@ void DecodificaDatiGprsCid(TConfigCentrale& C, int& i, const std::uint8_t* d) {
     C.CidInvioLinkTest2 = LeggiBit(b, 5);
     C.CidInvioContactIdEsterni1 = LeggiBit(b, 6);
     C.CidInvioContactIdEsterni2 = LeggiBit(b, 7);
-    C.GiorniLifeTest = LeggiByte(i, d);
-    C.OraLifeTest = LeggiByte(i, d);
-    C.MinLifeTest = LeggiByte(i, d);
-    LeggiTesto(i, d, C.CidRcvr1, 7);
-    LeggiTesto(i, d, C.CidRcvr2, 7);
-    LeggiTesto(i, d, C.CidPrefAccount1, 7);
-    LeggiTesto(i, d, C.CidPrefAccount2, 7);
-    LeggiTesto(i, d, C.CidAccount1, 17);
-    LeggiTesto(i, d, C.CidAccount2, 17);
-    LeggiTesto(i, d, C.TelVigilanza1, 15);
-    LeggiTesto(i, d, C.TelVigilanza2, 15);
-    LeggiTesto(i, d, C.APN, 32);
-    LeggiTesto(i, d, C.APNUsername, 16);
-    LeggiTesto(i, d, C.APNPassword, 16);
-    LeggiTesto(i, d, C.IndirizzoIPServer1, 16);
-    C.PortaServer1 = LeggiWord(i, d);
-    LeggiTesto(i, d, C.IndirizzoIPServer2, 16);
-    C.PortaServer2 = LeggiWord(i, d);
+    C.GiorniLifeTest = LeggiByte(c);
+    C.OraLifeTest = LeggiByte(c);
+    C.MinLifeTest = LeggiByte(c);
+    LeggiTesto(c, C.CidRcvr1, 7);
+    LeggiTesto(c, C.CidRcvr2, 7);
+    LeggiTesto(c, C.CidPrefAccount1, 7);
+    LeggiTesto(c, C.CidPrefAccount2, 7);
+    LeggiTesto(c, C.CidAccount1, 17);
+    LeggiTesto(c, C.CidAccount2, 17);
+    LeggiTesto(c, C.TelVigilanza1, 15);
+    LeggiTesto(c, C.TelVigilanza2, 15);
+    LeggiTesto(c, C.APN, 32);
+    LeggiTesto(c, C.APNUsername, 16);
+    LeggiTesto(c, C.APNPassword, 16);
+    LeggiTesto(c, C.IndirizzoIPServer1, 16);
+    C.PortaServer1 = LeggiWord(c);
+    LeggiTesto(c, C.IndirizzoIPServer2, 16);
+    C.PortaServer2 = LeggiWord(c);
 }
 
-void CodificaTabelleCid(const TConfigCentrale& C, int& i, std::uint8_t* d) {
+void CodificaTabelleCid(const TConfigCentrale& C, TCursoreScrittura& c) {
     for (const auto& e : C.TabellaEventiCid1)
-        ScriviTesto(i, d, e, 3);
+        ScriviTesto(c, e, 3);
     for (const auto& e : C.TabellaEventiCid2)
-        ScriviTesto(i, d, e, 3);
+        ScriviTesto(c, e, 3);
 }
 
-void DecodificaTabelleCid(TConfigCentrale& C, int& i, const std::uint8_t* d) {
+void DecodificaTabelleCid(TConfigCentrale& C, TCursoreLettura& c) {
     for (auto& e : C.TabellaEventiCid1)
-        LeggiTesto(i, d, e, 3);
+        LeggiTesto(c, e, 3);
     for (auto& e : C.TabellaEventiCid2)
-        LeggiTesto(i, d, e, 3);
+        LeggiTesto(c, e, 3);
 }
 
-void CodificaNumTel(const TConfigCentrale& C, int& i, std::uint8_t* d) {
+void CodificaNumTel(const TConfigCentrale& C, TCursoreScrittura& c) {
     for (const TConfigNumTel& n : C.NumTel) {
-        ScriviByte(i, d,
-                   Bit(n.AbilNumTelSms, 0) | Bit(n.AbilTxAllarmi, 1) | Bit(n.AbilTxStatoIns, 2) |
-                       Bit(n.AbilTxStatoAlim, 3) | Bit(n.AbilTxPanico, 4) | Bit(n.AbilTxTeleAlr, 5) |
-                       Bit(n.AbilTxSupervisione, 6));
-        ScriviByte(i, d,
-                   Bit(n.AbilChiamataDirettaAllarme, 0) | Bit(n.AbilChiamataDirettaPanico, 1) |
-                       Bit(n.AbilChiamataDirettaTeleAlr, 2));
+        ScriviByte(c, Bit(n.AbilNumTelSms, 0) | Bit(n.AbilTxAllarmi, 1) | Bit(n.AbilTxStatoIns, 2) |
+                          Bit(n.AbilTxStatoAlim, 3) | Bit(n.AbilTxPanico, 4) | Bit(n.AbilTxTeleAlr, 5) |
+                          Bit(n.AbilTxSupervisione, 6));
+        ScriviByte(c, Bit(n.AbilChiamataDirettaAllarme, 0) | Bit(n.AbilChiamataDirettaPanico, 1) |
+                          Bit(n.AbilChiamataDirettaTeleAlr, 2));
         const std::string numero = n.NumeroTelefono.Leggi();
-        ScriviStringa(i, d, TagliaSpazi(numero), 15);
+        ScriviStringa(c, TagliaSpazi(numero), 15);
     }
 }
 
-void DecodificaNumTel(TConfigCentrale& C, int& i, const std::uint8_t* d) {
+void DecodificaNumTel(TConfigCentrale& C, TCursoreLettura& c) {
     for (TConfigNumTel& n : C.NumTel) {
-        std::uint8_t b = LeggiByte(i, d);
+        std::uint8_t b = LeggiByte(c);
         n.AbilNumTelSms = LeggiBit(b, 0);
         n.AbilTxAllarmi = LeggiBit(b, 1);
         n.AbilTxStatoIns = LeggiBit(b, 2);
@@ -264,29 +251,29 @@ void DecodificaNumTel(TConfigCentrale& C, int& i, const std::uint8_t* d) {
         n.AbilTxPanico = LeggiBit(b, 4);
         n.AbilTxTeleAlr = LeggiBit(b, 5);
         n.AbilTxSupervisione = LeggiBit(b, 6);
-        b = LeggiByte(i, d);
+        b = LeggiByte(c);
         n.AbilChiamataDirettaAllarme = LeggiBit(b, 0);
         n.AbilChiamataDirettaPanico = LeggiBit(b, 1);
         n.AbilChiamataDirettaTeleAlr = LeggiBit(b, 2);
-        LeggiTesto(i, d, n.NumeroTelefono, 15);
+        LeggiTesto(c, n.NumeroTelefono, 15);
     }
 }
 
-void DecodificaOrologio(TConfigCentrale& C, int& i, const std::uint8_t* d) {
-    const int ora = LeggiByte(i, d);
-    const int minuti = LeggiByte(i, d);
-    const int giorno = LeggiByte(i, d);
-    const int mese = LeggiByte(i, d);
-    const int anno = 2000 + LeggiByte(i, d) % 100;
+void DecodificaOrologio(TConfigCentrale& C, TCursoreLettura& c) {
+    const int ora = LeggiByte(c);
+    const int minuti = LeggiByte(c);
+    const int giorno = LeggiByte(c);
+    const int mese = LeggiByte(c);
+    const int anno = 2000 + LeggiByte(c) % 100;
     double valore = 0;
     // A clock the panel reports wrongly is replaced by the PC's time; the command still succeeds.
     C.DataOraOrologio = CodificaDataOra(anno, mese, giorno, ora, minuti, 0, valore) ? valore : OraPc();
 }
 
-void DecodificaPuntatoriCoda(TCodaEventi& Coda, int& i, const std::uint8_t* d) {
-    Coda.IndiceCodaInizio = LeggiByte(i, d);
-    Coda.IndiceCodaFine = LeggiByte(i, d);
-    Coda.DimensioneCoda = LeggiByte(i, d);
+void DecodificaPuntatoriCoda(TCodaEventi& Coda, TCursoreLettura& c) {
+    Coda.IndiceCodaInizio = LeggiByte(c);
+    Coda.IndiceCodaFine = LeggiByte(c);
+    Coda.DimensioneCoda = LeggiByte(c);
     std::uint8_t conteggio;
     if (Coda.IndiceCodaFine >= Coda.IndiceCodaInizio)
         conteggio = std::uint8_t((Coda.IndiceCodaFine - Coda.IndiceCodaInizio) % 256);
@@ -295,60 +282,125 @@ void DecodificaPuntatoriCoda(TCodaEventi& Coda, int& i, const std::uint8_t* d) {
     Coda.NumEventi = EventiMemorizzabili(conteggio);
 }
 
-void DecodificaBloccoCoda(TCodaEventi& Coda, int& i, const TFrameComunic& f) {
-    const int blocco = LeggiByte(i, f.Dati);
+// ---- The repeated records. Each is coded through a cursor over its own width only, so a record
+// that does not fit is refused before any of its bytes or fields change.
+
+void ScriviZona(TCursoreScrittura& c, const TConfigZona& z) {
+    TCursoreScrittura r = c.Record(LunghezzaRecordZona);
+    ScriviByte(r, Bit(z.Attiva, 0) | Bit(z.Ritardata, 1) | Bit(z.AlertZona, 2) | Bit(z.SingoloContatto, 3) |
+                      std::uint8_t((z.TipoSensore & 3u) << 4) | Bit(z.TecnologicoZona, 6) |
+                      Bit(z.ChimeVocale, 7));
+    ScriviByte(r, Bit(z.SirenaPerTecnoOExt, 0) | Bit(z.SuoneriaPerTecnoOExt, 1) |
+                      Bit(z.AvvisiSmsPerTecnoOExt, 2) | Bit(z.AvvisiVocPerTecnoOExt, 3));
+    ScriviCodiceRadio(r, z.CodiceRadio);
+    ScriviTesto(r, z.Descrizione, 25);
+}
+
+void LeggiZona(TCursoreLettura& c, TConfigZona& z) {
+    TCursoreLettura r = c.Record(LunghezzaRecordZona);
+    std::uint8_t b = LeggiByte(r);
+    z.Attiva = LeggiBit(b, 0);
+    z.Ritardata = LeggiBit(b, 1);
+    z.AlertZona = LeggiBit(b, 2);
+    z.SingoloContatto = LeggiBit(b, 3);
+    z.TipoSensore = std::uint8_t((b >> 4) & 3u);
+    z.TecnologicoZona = LeggiBit(b, 6);
+    z.ChimeVocale = LeggiBit(b, 7);
+    b = LeggiByte(r);
+    z.SirenaPerTecnoOExt = LeggiBit(b, 0);
+    z.SuoneriaPerTecnoOExt = LeggiBit(b, 1);
+    z.AvvisiSmsPerTecnoOExt = LeggiBit(b, 2);
+    z.AvvisiVocPerTecnoOExt = LeggiBit(b, 3);
+    LeggiCodiceRadio(r, z.CodiceRadio);
+    LeggiTesto(r, z.Descrizione, 25);
+}
+
+void ScriviInseritore(TCursoreScrittura& c, const TConfigInseritore& k) {
+    TCursoreScrittura r = c.Record(LunghezzaRecordInseritore);
+    ScriviByte(r, Bit(k.TxAbilInvioSegnalazioni, 0));
+    ScriviByte(r, 0); // reserved
+    ScriviCodiceRadio(r, k.CodiceRadio);
+    ScriviTesto(r, k.Descrizione, 16);
+}
+
+void LeggiInseritore(TCursoreLettura& c, TConfigInseritore& k) {
+    TCursoreLettura r = c.Record(LunghezzaRecordInseritore);
+    k.TxAbilInvioSegnalazioni = LeggiBit(LeggiByte(r), 0);
+    LeggiByte(r); // reserved
+    LeggiCodiceRadio(r, k.CodiceRadio);
+    LeggiTesto(r, k.Descrizione, 16);
+}
+
+void LeggiEvento(TCursoreLettura& c, TEventoCoda& e) {
+    TCursoreLettura r = c.Record(LunghezzaRecordEvento);
+    e.Tipo = LeggiByte(r);
+    e.Descrittore = LeggiByte(r);
+    const int ora = LeggiByte(r);
+    const int minuti = LeggiByte(r);
+    const int secondi = LeggiByte(r);
+    const int giorno = LeggiByte(r);
+    const int mese = LeggiByte(r);
+    const int anno = 2000 + LeggiByte(r) % 100;
+    double valore = 0;
+    // Out-of-range parts and impossible dates (31/04, 29/02 of a common year) alike give 0.
+    e.DataOra = CodificaDataOra(anno, mese, giorno, ora, minuti, secondi, valore) ? valore : 0.0;
+}
+
+void DecodificaBloccoCoda(TCodaEventi& Coda, TCursoreLettura& c) {
+    const int blocco = LeggiByte(c);
     const int limite = EventiMemorizzabili(Coda.NumEventi);
     for (int k = 0; k < EventiPerBlocco; ++k) {
         const int slot = EventiPerBlocco * blocco + k;
         if (slot >= limite) break;
-        DecodificaEvento(slot, i, f, Coda);
+        LeggiEvento(c, Coda.Eventi[slot]);
     }
 }
 
-void DecodificaBloccoZone(TConfigCentrale& C, int& i, const TFrameComunic& f) {
-    const int blocco = LeggiByte(i, f.Dati);
+void DecodificaBloccoZone(TConfigCentrale& C, TCursoreLettura& c) {
+    const int blocco = LeggiByte(c);
     for (int k = 0; k < ZonePerBlocco; ++k) {
         const int slot = ZonePerBlocco * blocco + k;
         if (slot >= NumZone) break;
-        DecodificaZona(slot, i, f, C);
+        LeggiZona(c, C.Zone[slot]);
     }
 }
 
-void DecodificaBloccoInseritori(TConfigCentrale& C, int& i, const TFrameComunic& f) {
-    const int blocco = LeggiByte(i, f.Dati);
+void DecodificaBloccoInseritori(TConfigCentrale& C, TCursoreLettura& c) {
+    const int blocco = LeggiByte(c);
     for (int k = 0; k < InseritoriPerBlocco; ++k) {
         const int slot = InseritoriPerBlocco * blocco + k;
         if (slot >= NumInseritori) break;
-        DecodificaInseritore(slot, i, f, C);
+        LeggiInseritore(c, C.Inseritori[slot]);
     }
 }
 
 // ---- The common shape of a command routine: build the request, exchange it, and turn any
-// exception into a failure. Codifica writes the payload and returns false to send nothing.
+// exception into a failure. Codifica writes the payload through the cursor.
 template <class FCodifica>
 std::uint8_t Esegui(TLinkComando& Com, std::uint8_t Comando, FCodifica&& Codifica) {
     try {
         TFrameComunic f;
         f.Comando = Comando;
-        int idx = 0;
-        if (!Codifica(idx, f)) return EsitoFallito;
-        f.Lunghezza = std::uint8_t(idx);
+        // No more data than the frame's length byte can count.
+        TCursoreScrittura c(std::span(f.Dati, std::numeric_limits<decltype(f.Lunghezza)>::max()));
+        Codifica(c);
+        f.Lunghezza = std::uint8_t(c.Posizione());
         f.LunghezzaRisposta = std::uint8_t(LunghezzaRispostaComando(Comando));
         return InviaMessaggio(Com, f);
     } catch (...) {
+        // The caller sees only the failure; the log keeps why.
+        platform::Diagnostica("def_ver11", "command " + std::to_string(Comando) +
+                                               " failed: " + platform::MotivoEccezione());
         return EsitoFallito;
     }
 }
 
 std::uint8_t EseguiSenzaDati(TLinkComando& Com, std::uint8_t Comando) {
-    return Esegui(Com, Comando, [](int&, TFrameComunic&) { return true; });
+    return Esegui(Com, Comando, [](TCursoreScrittura&) {});
 }
 
 std::uint8_t EseguiConBlocco(TLinkComando& Com, std::uint8_t Comando, std::uint8_t Blocco) {
-    return Esegui(Com, Comando, [Blocco](int& i, TFrameComunic& f) {
-        ScriviByte(i, f.Dati, Blocco);
-        return true;
-    });
+    return Esegui(Com, Comando, [Blocco](TCursoreScrittura& c) { ScriviByte(c, Blocco); });
 }
 
 } // namespace
@@ -445,89 +497,49 @@ double OraPc() {
 // ---- Record codecs.
 
 std::uint8_t CodificaZona(int Zona, int& Idx, TFrameComunic& Frame, const TConfigCentrale& Config) {
+    if (Zona < 0 || Zona >= NumZone) return EsitoFallito;
     try {
-        if (Zona < 0 || Zona >= NumZone || !RecordNelFrame(Idx, LunghezzaRecordZona)) return EsitoFallito;
-        const TConfigZona& z = Config.Zone[Zona];
-        std::uint8_t* d = Frame.Dati;
-        ScriviByte(Idx, d,
-                   Bit(z.Attiva, 0) | Bit(z.Ritardata, 1) | Bit(z.AlertZona, 2) | Bit(z.SingoloContatto, 3) |
-                       std::uint8_t((z.TipoSensore & 3u) << 4) | Bit(z.TecnologicoZona, 6) |
-                       Bit(z.ChimeVocale, 7));
-        ScriviByte(Idx, d,
-                   Bit(z.SirenaPerTecnoOExt, 0) | Bit(z.SuoneriaPerTecnoOExt, 1) |
-                       Bit(z.AvvisiSmsPerTecnoOExt, 2) | Bit(z.AvvisiVocPerTecnoOExt, 3));
-        ScriviCodiceRadio(Idx, d, z.CodiceRadio);
-        ScriviTesto(Idx, d, z.Descrizione, 25);
+        TCursoreScrittura c(Frame.Dati, Idx);
+        ScriviZona(c, Config.Zone[Zona]);
+        Idx = c.Posizione();
         return EsitoOk;
-    } catch (...) {
+    } catch (const EFuoriFrame&) {
         return EsitoFallito;
     }
 }
 
 void DecodificaZona(int Zona, int& Idx, const TFrameComunic& Frame, TConfigCentrale& Config) {
-    ControllaRecord(Zona >= 0 && Zona < NumZone, Idx, LunghezzaRecordZona, "zone record");
-    TConfigZona& z = Config.Zone[Zona];
-    const std::uint8_t* d = Frame.Dati;
-    std::uint8_t b = LeggiByte(Idx, d);
-    z.Attiva = LeggiBit(b, 0);
-    z.Ritardata = LeggiBit(b, 1);
-    z.AlertZona = LeggiBit(b, 2);
-    z.SingoloContatto = LeggiBit(b, 3);
-    z.TipoSensore = std::uint8_t((b >> 4) & 3u);
-    z.TecnologicoZona = LeggiBit(b, 6);
-    z.ChimeVocale = LeggiBit(b, 7);
-    b = LeggiByte(Idx, d);
-    z.SirenaPerTecnoOExt = LeggiBit(b, 0);
-    z.SuoneriaPerTecnoOExt = LeggiBit(b, 1);
-    z.AvvisiSmsPerTecnoOExt = LeggiBit(b, 2);
-    z.AvvisiVocPerTecnoOExt = LeggiBit(b, 3);
-    LeggiCodiceRadio(Idx, d, z.CodiceRadio);
-    LeggiTesto(Idx, d, z.Descrizione, 25);
+    if (Zona < 0 || Zona >= NumZone) throw std::out_of_range("zone record");
+    TCursoreLettura c(Frame.Dati, Idx);
+    LeggiZona(c, Config.Zone[Zona]);
+    Idx = c.Posizione();
 }
 
 std::uint8_t CodificaInseritore(int Inseritore, int& Idx, TFrameComunic& Frame,
                                 const TConfigCentrale& Config) {
+    if (Inseritore < 0 || Inseritore >= NumInseritori) return EsitoFallito;
     try {
-        if (Inseritore < 0 || Inseritore >= NumInseritori || !RecordNelFrame(Idx, LunghezzaRecordInseritore))
-            return EsitoFallito;
-        const TConfigInseritore& k = Config.Inseritori[Inseritore];
-        std::uint8_t* d = Frame.Dati;
-        ScriviByte(Idx, d, Bit(k.TxAbilInvioSegnalazioni, 0));
-        ScriviByte(Idx, d, 0); // reserved
-        ScriviCodiceRadio(Idx, d, k.CodiceRadio);
-        ScriviTesto(Idx, d, k.Descrizione, 16);
+        TCursoreScrittura c(Frame.Dati, Idx);
+        ScriviInseritore(c, Config.Inseritori[Inseritore]);
+        Idx = c.Posizione();
         return EsitoOk;
-    } catch (...) {
+    } catch (const EFuoriFrame&) {
         return EsitoFallito;
     }
 }
 
 void DecodificaInseritore(int Inseritore, int& Idx, const TFrameComunic& Frame, TConfigCentrale& Config) {
-    ControllaRecord(Inseritore >= 0 && Inseritore < NumInseritori, Idx, LunghezzaRecordInseritore,
-                    "keypad record");
-    TConfigInseritore& k = Config.Inseritori[Inseritore];
-    const std::uint8_t* d = Frame.Dati;
-    k.TxAbilInvioSegnalazioni = LeggiBit(LeggiByte(Idx, d), 0);
-    LeggiByte(Idx, d); // reserved
-    LeggiCodiceRadio(Idx, d, k.CodiceRadio);
-    LeggiTesto(Idx, d, k.Descrizione, 16);
+    if (Inseritore < 0 || Inseritore >= NumInseritori) throw std::out_of_range("keypad record");
+    TCursoreLettura c(Frame.Dati, Idx);
+    LeggiInseritore(c, Config.Inseritori[Inseritore]);
+    Idx = c.Posizione();
 }
 
 void DecodificaEvento(int Evento, int& Idx, const TFrameComunic& Frame, TCodaEventi& Coda) {
-    ControllaRecord(Evento >= 0 && Evento < MaxEventiCoda, Idx, LunghezzaRecordEvento, "event record");
-    TEventoCoda& e = Coda.Eventi[Evento];
-    const std::uint8_t* d = Frame.Dati;
-    e.Tipo = LeggiByte(Idx, d);
-    e.Descrittore = LeggiByte(Idx, d);
-    const int ora = LeggiByte(Idx, d);
-    const int minuti = LeggiByte(Idx, d);
-    const int secondi = LeggiByte(Idx, d);
-    const int giorno = LeggiByte(Idx, d);
-    const int mese = LeggiByte(Idx, d);
-    const int anno = 2000 + LeggiByte(Idx, d) % 100;
-    double valore = 0;
-    // Out-of-range parts and impossible dates (31/04, 29/02 of a common year) alike give 0.
-    e.DataOra = CodificaDataOra(anno, mese, giorno, ora, minuti, secondi, valore) ? valore : 0.0;
+    if (Evento < 0 || Evento >= MaxEventiCoda) throw std::out_of_range("event record");
+    TCursoreLettura c(Frame.Dati, Idx);
+    LeggiEvento(c, Coda.Eventi[Evento]);
+    Idx = c.Posizione();
 }
 
 // ---- Transaction and reply decoder.
@@ -557,46 +569,45 @@ void DecodificaRisposta(const TFrameComunic& Risposta, TConfigCentrale& Config, 
     // Only a reply of exactly its command's length is decoded: a shorter one would be read
     // from stale bytes past its end.
     if (attesa <= 0 || Risposta.Lunghezza != attesa) return;
-    int i = 0;
-    const std::uint8_t* d = Risposta.Dati;
+    TCursoreLettura c(std::span(Risposta.Dati, Risposta.Lunghezza));
     switch (Risposta.Comando) {
     case CmdIdentificazione:
-        IdCentraleRx = LeggiByte(i, d);
-        VersioneCentraleRx = LeggiByte(i, d);
-        AbilComCentraleRx = LeggiByte(i, d);
+        IdCentraleRx = LeggiByte(c);
+        VersioneCentraleRx = LeggiByte(c);
+        AbilComCentraleRx = LeggiByte(c);
         break;
     case CmdLeggiDatiGenerali:
-        DecodificaDatiGenerali(Config, i, d);
+        DecodificaDatiGenerali(Config, c);
         break;
     case CmdLeggiDataOra:
-        DecodificaOrologio(Config, i, d);
+        DecodificaOrologio(Config, c);
         break;
     case CmdLeggiPuntatoriCoda:
-        if (Coda != nullptr) DecodificaPuntatoriCoda(*Coda, i, d);
+        if (Coda != nullptr) DecodificaPuntatoriCoda(*Coda, c);
         break;
     case CmdLeggiEvento:
         if (Coda != nullptr) {
-            const int indice = LeggiByte(i, d);
-            if (indice < 100) DecodificaEvento(indice, i, Risposta, *Coda);
+            const int indice = LeggiByte(c);
+            if (indice < 100) LeggiEvento(c, Coda->Eventi[indice]);
         }
         break;
     case CmdLeggiNumTel:
-        DecodificaNumTel(Config, i, d);
+        DecodificaNumTel(Config, c);
         break;
     case CmdLeggiBloccoZone:
-        DecodificaBloccoZone(Config, i, Risposta);
+        DecodificaBloccoZone(Config, c);
         break;
     case CmdLeggiBloccoCoda:
-        if (Coda != nullptr) DecodificaBloccoCoda(*Coda, i, Risposta);
+        if (Coda != nullptr) DecodificaBloccoCoda(*Coda, c);
         break;
     case CmdLeggiBloccoInseritori:
-        DecodificaBloccoInseritori(Config, i, Risposta);
+        DecodificaBloccoInseritori(Config, c);
         break;
     case CmdLeggiDatiGprsCid:
-        DecodificaDatiGprsCid(Config, i, d);
+        DecodificaDatiGprsCid(Config, c);
         break;
     case CmdLeggiTabelleCid:
-        DecodificaTabelleCid(Config, i, d);
+        DecodificaTabelleCid(Config, c);
         break;
     default:
         break; // acknowledgements and codes above 20 carry nothing to store
@@ -647,72 +658,58 @@ std::uint8_t LeggiBloccoInseritori(TLinkComando& Com, std::uint8_t Blocco) {
 }
 
 std::uint8_t ScriviDatiGenerali(TLinkComando& Com) {
-    return Esegui(Com, CmdScriviDatiGenerali, [](int& i, TFrameComunic& f) {
-        CodificaDatiGenerali(ConfigCentrale, i, f.Dati);
-        return true;
-    });
+    return Esegui(Com, CmdScriviDatiGenerali,
+                  [](TCursoreScrittura& c) { CodificaDatiGenerali(ConfigCentrale, c); });
 }
 
 std::uint8_t ScriviDataOra(TLinkComando& Com) {
-    return Esegui(Com, CmdScriviDataOra, [](int& i, TFrameComunic& f) {
+    return Esegui(Com, CmdScriviDataOra, [](TCursoreScrittura& c) {
         ConfigCentrale.DataOraOrologio = OraPc();
         const TDataOraScomposta t = DecodificaDataOra(ConfigCentrale.DataOraOrologio);
-        ScriviByte(i, f.Dati, std::uint8_t(t.Ora));
-        ScriviByte(i, f.Dati, std::uint8_t(t.Minuti));
-        ScriviByte(i, f.Dati, std::uint8_t(t.Giorno));
-        ScriviByte(i, f.Dati, std::uint8_t(t.Mese));
-        ScriviByte(i, f.Dati, std::uint8_t(t.Anno % 100));
-        return true;
+        ScriviByte(c, std::uint8_t(t.Ora));
+        ScriviByte(c, std::uint8_t(t.Minuti));
+        ScriviByte(c, std::uint8_t(t.Giorno));
+        ScriviByte(c, std::uint8_t(t.Mese));
+        ScriviByte(c, std::uint8_t(t.Anno % 100));
     });
 }
 
 std::uint8_t ScriviNumTel(TLinkComando& Com) {
-    return Esegui(Com, CmdScriviNumTel, [](int& i, TFrameComunic& f) {
-        CodificaNumTel(ConfigCentrale, i, f.Dati);
-        return true;
-    });
+    return Esegui(Com, CmdScriviNumTel, [](TCursoreScrittura& c) { CodificaNumTel(ConfigCentrale, c); });
 }
 
 std::uint8_t ScriviBloccoZone(TLinkComando& Com, std::uint8_t Blocco) {
-    return Esegui(Com, CmdScriviBloccoZone, [Blocco](int& i, TFrameComunic& f) {
-        ScriviByte(i, f.Dati, Blocco);
+    return Esegui(Com, CmdScriviBloccoZone, [Blocco](TCursoreScrittura& c) {
+        ScriviByte(c, Blocco);
         for (int k = 0; k < ZonePerBlocco; ++k) {
             const int slot = ZonePerBlocco * Blocco + k;
-            if (slot >= NumZone)
-                for (int j = 0; j < LunghezzaRecordZona; ++j)
-                    ScriviByte(i, f.Dati, 0);
-            else if (CodificaZona(slot, i, f) != EsitoOk)
-                return false;
+            if (slot < NumZone)
+                ScriviZona(c, ConfigCentrale.Zone[slot]);
+            else
+                std::fill_n(c.Prendi(LunghezzaRecordZona), LunghezzaRecordZona, std::uint8_t(0));
         }
-        return true;
     });
 }
 
 std::uint8_t ScriviBloccoInseritori(TLinkComando& Com, std::uint8_t Blocco) {
-    return Esegui(Com, CmdScriviBloccoInseritori, [Blocco](int& i, TFrameComunic& f) {
-        ScriviByte(i, f.Dati, Blocco);
+    return Esegui(Com, CmdScriviBloccoInseritori, [Blocco](TCursoreScrittura& c) {
+        ScriviByte(c, Blocco);
         for (int k = 0; k < InseritoriPerBlocco; ++k) {
             const int slot = InseritoriPerBlocco * Blocco + k;
-            if (slot >= NumInseritori)
-                for (int j = 0; j < LunghezzaRecordInseritore; ++j)
-                    ScriviByte(i, f.Dati, 0);
-            else if (CodificaInseritore(slot, i, f) != EsitoOk)
-                return false;
+            if (slot < NumInseritori)
+                ScriviInseritore(c, ConfigCentrale.Inseritori[slot]);
+            else
+                std::fill_n(c.Prendi(LunghezzaRecordInseritore), LunghezzaRecordInseritore, std::uint8_t(0));
         }
-        return true;
     });
 }
 
 std::uint8_t ScriviDatiGprsCid(TLinkComando& Com) {
-    return Esegui(Com, CmdScriviDatiGprsCid, [](int& i, TFrameComunic& f) {
-        CodificaDatiGprsCid(ConfigCentrale, i, f.Dati);
-        return true;
-    });
+    return Esegui(Com, CmdScriviDatiGprsCid,
+                  [](TCursoreScrittura& c) { CodificaDatiGprsCid(ConfigCentrale, c); });
 }
 
 std::uint8_t ScriviTabelleCid(TLinkComando& Com) {
-    return Esegui(Com, CmdScriviTabelleCid, [](int& i, TFrameComunic& f) {
-        CodificaTabelleCid(ConfigCentrale, i, f.Dati);
-        return true;
-    });
+    return Esegui(Com, CmdScriviTabelleCid,
+                  [](TCursoreScrittura& c) { CodificaTabelleCid(ConfigCentrale, c); });
 }

@@ -93,10 +93,11 @@ void DecodificaRisposta(const TFrameComunic& Risposta);
 // The same on a given image and store (Coda may be nullptr: queue replies then store nothing).
 void DecodificaRisposta(const TFrameComunic& Risposta, TConfigCentrale& Config, TCodaEventi* Coda);
 
-// ---- Record codecs. The encoders append the record at Idx and advance it; they return EsitoOk,
-// or EsitoFallito (nothing written) for a slot outside the image or a record that would not fit
-// in the frame. The decoders read the record at Idx into the slot and advance it; they throw
-// std::out_of_range (nothing stored) for the same faults.
+// ---- Record codecs. The encoders append the record at Idx of the frame's data bytes and advance
+// it; they return EsitoOk, or EsitoFallito (nothing written) for a slot outside the image or a
+// position from which the record would not fit. The decoders read the record at Idx into the slot
+// and advance it; they throw std::out_of_range (EFuoriFrame for the position; nothing stored) for
+// the same faults.
 std::uint8_t CodificaZona(int Zona, int& Idx, TFrameComunic& Frame,
                           const TConfigCentrale& Config = ConfigCentrale);
 void DecodificaZona(int Zona, int& Idx, const TFrameComunic& Frame, TConfigCentrale& Config = ConfigCentrale);

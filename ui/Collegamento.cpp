@@ -7,7 +7,7 @@ namespace {
 
 class CollegamentoCavo final : public ICollegamento {
   public:
-    int TipoConnessione() const override { return TipoCavo; }
+    int TipoConnessione() const override { return VoceCavo; }
     void ImpostaModemSerialePresente(bool) override {}
 };
 

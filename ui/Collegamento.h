@@ -6,9 +6,10 @@
 // implement it.
 namespace collegamento {
 
-// Item indexes of the connection-type choice TipoConnessione.
-constexpr int TipoCavo = 0;
-constexpr int TipoModem = 1;
+// Item indexes of the connection-type choice TipoConnessione; not the value the settings file
+// stores (ConnessioneCavo, ConnessioneModem), which counts the other way round.
+constexpr int VoceCavo = 0;
+constexpr int VoceModem = 1;
 
 class ICollegamento {
   public:

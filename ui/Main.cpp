@@ -361,7 +361,7 @@ void TMainFrm::ScrollBoxSensoriRadioResize() {
 // ---- Menu ---------------------------------------------------------------------------------------
 
 void TMainFrm::AggiornaMenuModem() {
-    const bool modem = collegamento::Collegamento().TipoConnessione() != collegamento::TipoCavo;
+    const bool modem = collegamento::Collegamento().TipoConnessione() != collegamento::VoceCavo;
     MIAttivaConnessioneModem->setVisible(modem);
     MIDisattivaConnessioneModem->setVisible(modem);
     MISepConnessioneModem->setVisible(modem);

@@ -46,7 +46,7 @@ class TOpzioniFrm::CollegamentoLink final : public collegamento::ICollegamento {
     }
     int TipoConnessione() const override {
         const TKivModComFrm* f = com_.FormModCom();
-        return f ? f->Controlli.TipoConnessione : collegamento::TipoCavo;
+        return f ? f->Controlli.TipoConnessione : collegamento::VoceCavo;
     }
     void ImpostaModemSerialePresente(bool Presente) override { com_.ModemSerialePresente = Presente; }
 
@@ -188,7 +188,7 @@ void TOpzioniFrm::LeggiConfigPc(TConfigPc& Config) const {
 void TOpzioniFrm::ImpostaTentativiLink() {
     if (!KivModCom1) return;
     const TKivModComFrm* f = KivModCom1->FormModCom();
-    const bool modem = f && f->Controlli.TipoConnessione == collegamento::TipoModem;
+    const bool modem = f && f->Controlli.TipoConnessione == collegamento::VoceModem;
     KivModCom1->NumTentativi = modem ? TentativiModem : TentativiCavo;
     KivModCom1->TimeoutComandDec = modem ? TimeoutModemDec : TimeoutCavoDec;
 }

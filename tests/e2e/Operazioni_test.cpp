@@ -117,8 +117,8 @@ class EndToEnd : public ProgramWindows {
     void ScriviComConfig(std::uint8_t tipo) {
         TConfigCom c;
         c.TipoConnessione = tipo;
-        c.ComCavo = tipo == TipoCavo ? PortaSim : 0;
-        c.ComModem = tipo == TipoModem ? PortaSim : 0;
+        c.ComCavo = tipo == ConnessioneCavo ? PortaSim : 0;
+        c.ComModem = tipo == ConnessioneModem ? PortaSim : 0;
         c.StrInit1.Imposta("ATE0V0");
         c.StrInit2.Imposta("AT&D2X0");
         c.StrInit3.Imposta("ATH");
@@ -129,7 +129,7 @@ class EndToEnd : public ProgramWindows {
     }
 
     // Starts vm415-sim with `opzioni` and the link on its line.
-    void Avvia(std::vector<std::string> opzioni, std::uint8_t tipo = TipoCavo) {
+    void Avvia(std::vector<std::string> opzioni, std::uint8_t tipo = ConnessioneCavo) {
         sim = std::make_unique<Simulatore>(PortaSim, opzioni);
         ASSERT_TRUE(sim->Pronto());
         ScriviComConfig(tipo);
@@ -379,7 +379,7 @@ TEST_F(EndToEnd, TheEventWindowReadsABusyQueueWholeAndClearsItOnlyAfterYes) {
 
 TEST_F(EndToEnd, ALinkNotConnectedSendsNothing) {
     // Over a modem the link counts as connected only while the modem link is up.
-    Avvia({}, TipoModem);
+    Avvia({}, ConnessioneModem);
     ASSERT_FALSE(com->Connesso());
     ConfigCentrale = ImmagineCasuale(66);
     const auto prima = Byte(ConfigCentrale);
@@ -412,7 +412,7 @@ TEST_F(EndToEnd, ATimeOutAtZoneBlock4KeepsTheRestAsItWas) {
         std::string e;
         server.Run(e);
     });
-    ScriviComConfig(TipoCavo);
+    ScriviComConfig(ConnessioneCavo);
     // Long enough that no earlier block is ever asked twice (the count above relies on it).
     NuovoCom(2, 5);
     com->Loaded();

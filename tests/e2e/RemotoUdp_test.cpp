@@ -27,7 +27,7 @@ namespace {
 class RemotoUdp : public ProgramWindows {
   protected:
     RemotoUdp() {
-        ScriviComConfig(TipoCavo);
+        ScriviComConfig(ConnessioneCavo);
         CreaFinestre();
         MostraMainFrm();
         // Closes the wait window once the operation is over, as the user would.

@@ -29,7 +29,7 @@ TEST_F(TabelleCid, AnEditedTableTravelsToThePanelAndTheOtherStaysAsItWas) {
     const std::string salvata = folder_.File("pannello.415");
     testing_support::Simulatore sim(6, {"--save-on-exit", salvata});
     ASSERT_TRUE(sim.Pronto());
-    ScriviComConfig(TipoCavo, 6);
+    ScriviComConfig(ConnessioneCavo, 6);
     CreaFinestre();
     MostraMainFrm();
     ConfigDefault(ConfigCentrale);

@@ -1,6 +1,7 @@
 #include "link/KivComunic.h"
 
 #include <gtest/gtest.h>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -143,8 +144,8 @@ TEST(Receiver, ChecksumErrorThenTrailingEtxPair) {
 TEST(Receiver, AnythingButEtxAfterTheChecksumIsRejectedAndNotRescanned) {
     CountingReceiver r;
     Bytes w = Wire(MakeFrame(1, {}));
-    w.resize(w.size() - 2); // drop the trailing 03h 03h
-    w.push_back(0x02);      // an STX where the 03h should be
+    w.erase(w.end() - 2, w.end()); // drop the trailing 03h 03h
+    w.push_back(0x02);             // an STX where the 03h should be
     r.Feed(w);
     EXPECT_EQ(r.Errori, std::vector<int>{3});
     EXPECT_EQ(r.Stato, 0); // the 02h was not taken as a new start
@@ -179,41 +180,65 @@ TEST(Receiver, SecondGoodFrameReplacesAnUnreadOne) {
 
 TEST(Packers, IntegersAreLittleEndianAndAdvanceTheIndex) {
     std::uint8_t buf[16] = {};
-    int i = 0;
-    ScriviByte(i, buf, 0xA1);
-    ScriviWord(i, buf, 0xB2C3);
-    ScriviDWord(i, buf, 0xD4E5F607);
-    EXPECT_EQ(i, 7);
+    TCursoreScrittura w(buf);
+    ScriviByte(w, 0xA1);
+    ScriviWord(w, 0xB2C3);
+    ScriviDWord(w, 0xD4E5F607);
+    EXPECT_EQ(w.Posizione(), 7);
     EXPECT_EQ(Bytes(buf, buf + 7), (Bytes{0xA1, 0xC3, 0xB2, 0x07, 0xF6, 0xE5, 0xD4}));
-    i = 0;
-    EXPECT_EQ(LeggiByte(i, buf), 0xA1);
-    EXPECT_EQ(LeggiWord(i, buf), 0xB2C3);
-    EXPECT_EQ(LeggiDWord(i, buf), 0xD4E5F607u);
-    EXPECT_EQ(i, 7);
+    TCursoreLettura r(buf);
+    EXPECT_EQ(LeggiByte(r), 0xA1);
+    EXPECT_EQ(LeggiWord(r), 0xB2C3);
+    EXPECT_EQ(LeggiDWord(r), 0xD4E5F607u);
+    EXPECT_EQ(r.Posizione(), 7);
 }
 
 TEST(Packers, StringsAreCutAndZeroFilledToTheirWidth) {
     std::uint8_t buf[32];
     std::fill(std::begin(buf), std::end(buf), 0xEE);
-    int i = 1;
-    ScriviStringa(i, buf, "abcdef", 4);
-    EXPECT_EQ(i, 5);
+    TCursoreScrittura w(buf, 1);
+    ScriviStringa(w, "abcdef", 4);
+    EXPECT_EQ(w.Posizione(), 5);
     EXPECT_EQ(Bytes(buf, buf + 6), (Bytes{0xEE, 'a', 'b', 'c', 'd', 0xEE}));
-    ScriviStringa(i, buf, "", 3);
+    ScriviStringa(w, "", 3);
     EXPECT_EQ(Bytes(buf + 5, buf + 9), (Bytes{0, 0, 0, 0xEE}));
-    i = 1;
-    EXPECT_EQ(LeggiStringa(i, buf, 4), "abcd");
-    i = 5;
-    EXPECT_EQ(LeggiStringa(i, buf, 3), "");
-    EXPECT_EQ(i, 8);
+    TCursoreLettura r(buf, 1);
+    EXPECT_EQ(LeggiStringa(r, 4), "abcd");
+    EXPECT_EQ(LeggiStringa(r, 3), "");
+    EXPECT_EQ(r.Posizione(), 8);
 }
 
 TEST(Packers, LeggiStringaTakesAtMost255Bytes) {
     std::uint8_t buf[1025];
     std::fill(std::begin(buf), std::end(buf), 'x');
-    int i = 0;
-    EXPECT_EQ(LeggiStringa(i, buf, 300).size(), 255u);
-    EXPECT_EQ(i, 255);
+    TCursoreLettura r(buf);
+    EXPECT_EQ(LeggiStringa(r, 300).size(), 255u);
+    EXPECT_EQ(r.Posizione(), 255);
+}
+
+// An item that would pass the end is refused whole; what is around the frame stays as it was.
+TEST(Packers, NothingIsReadOrWrittenPastTheFrame) {
+    auto f = std::make_unique<TFrameComunic>();
+    f->LunghezzaRisposta = 7;
+    TCursoreScrittura w(f->Dati, 1023);
+    EXPECT_THROW(ScriviDWord(w, 0xFFFFFFFF), EFuoriFrame);
+    EXPECT_THROW(ScriviStringa(w, "abc", 3), EFuoriFrame);
+    EXPECT_EQ(w.Posizione(), 1023);
+    EXPECT_EQ(f->Dati[1023], 0);
+    ScriviWord(w, 0xFFFF);
+    EXPECT_THROW(ScriviByte(w, 1), EFuoriFrame);
+    EXPECT_EQ(f->LunghezzaRisposta, 7);
+
+    TCursoreLettura r(f->Dati, 1000);
+    EXPECT_THROW(LeggiStringa(r, 40), EFuoriFrame);
+    EXPECT_EQ(r.Posizione(), 1000);
+    // A cursor over the frame's own length ends there, whatever the array holds after it.
+    TCursoreLettura corto(std::span<const std::uint8_t>(f->Dati, 3));
+    EXPECT_EQ(LeggiWord(corto), 0);
+    EXPECT_THROW(LeggiWord(corto), EFuoriFrame);
+    EXPECT_EQ(LeggiByte(corto), 0);
+    EXPECT_THROW(TCursoreLettura(f->Dati, 1026), EFuoriFrame);
+    EXPECT_THROW(TCursoreLettura(f->Dati, -1), EFuoriFrame);
 }
 
 TEST(Packers, InizializzaFrameAsksForIdentification) {

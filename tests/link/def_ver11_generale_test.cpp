@@ -2,6 +2,8 @@
 // time, identification; and the command table, the exception guard and the link choice.
 #include "AmbienteCodec.h"
 
+#include "platform/diag/Diagnostica.h"
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -502,6 +504,14 @@ TEST_F(Generale, EveryRoutineTurnsAnExceptionIntoFailureAndPassesOtherResultsOn)
         EXPECT_EQ(v.routine(link), EsitoFallito) << v.nome; // no reply at all
     }
     EXPECT_EQ(IdCentraleRx, 0);
+}
+
+TEST_F(Generale, AnExceptionTurnedIntoFailureLeavesItsReasonInTheLog) {
+    std::vector<std::string> righe;
+    platform::CatturaDiagnostica cattura([&](std::string_view r) { righe.emplace_back(r); });
+    link.Lancia();
+    EXPECT_EQ(LeggiBloccoZone(link, 2), EsitoFallito);
+    EXPECT_EQ(righe, std::vector<std::string>{"vm415: def_ver11: command 13 failed: link failure"});
 }
 
 TEST_F(Generale, TheTransactionItselfLetsExceptionsPass) {

@@ -201,7 +201,7 @@ TEST_F(Avvio, ModemEntriesFollowTheConnectionType) {
     DistruggiFinestre();
 
     // The type the link component loaded from its settings file, and the modem flag it is given.
-    ScriviComConfig(TipoModem);
+    ScriviComConfig(ConnessioneModem);
     CreaSplash();
     CreaFinestre();
     OpzioniFrm->KivModCom1->ModemSerialePresente = false;
@@ -210,10 +210,10 @@ TEST_F(Avvio, ModemEntriesFollowTheConnectionType) {
     EXPECT_TRUE(MainFrm->MISepConnessioneModem->isSeparator());
     EXPECT_TRUE(OpzioniFrm->KivModCom1->ModemSerialePresente);
     DistruggiFinestre();
-    EXPECT_EQ(collegamento::Collegamento().TipoConnessione(), collegamento::TipoCavo)
+    EXPECT_EQ(collegamento::Collegamento().TipoConnessione(), collegamento::VoceCavo)
         << "a destroyed link must not stay registered";
 
-    ScriviComConfig(TipoCavo);
+    ScriviComConfig(ConnessioneCavo);
     Avvia();
     EXPECT_EQ(voci(), std::vector<bool>(3, false));
 }

@@ -127,7 +127,7 @@ TEST_F(Opzioni, DesignAndTheTextsItGivesTheLinkComponent) {
 TEST_F(Opzioni, CreationLoadsTheSettingsOpensTheLinkAndRestartsTheUdpServer) {
     serial_test::PtyPair pty;
     ASSERT_TRUE(win32::BindComPort(4, pty.SlavePath()));
-    ScriviComConfig(TipoCavo, 4);
+    ScriviComConfig(ConnessioneCavo, 4);
     ScriviConfigPc(2, 1, 4321);
     CreaFinestre();
     TOpzioniFrm& o = *OpzioniFrm;
@@ -141,7 +141,7 @@ TEST_F(Opzioni, CreationLoadsTheSettingsOpensTheLinkAndRestartsTheUdpServer) {
     EXPECT_EQ(Timeout(), 10);
     DistruggiFinestre();
 
-    ScriviComConfig(TipoModem);
+    ScriviComConfig(ConnessioneModem);
     CreaFinestre();
     EXPECT_EQ(Tentativi(), 3);
     EXPECT_EQ(Timeout(), 50);

@@ -45,7 +45,8 @@ class ProgramWindows : public testing::Test {
         ConfigPcDefault();
     }
 
-    // The link settings file beside the program: connection type (TipoCavo, TipoModem) and ports.
+    // The link settings file beside the program: connection type (ConnessioneCavo or
+    // ConnessioneModem) and ports.
     void ScriviComConfig(std::uint8_t Tipo, std::uint8_t ComCavo = 0, std::uint8_t ComModem = 0) {
         TConfigCom c;
         c.TipoConnessione = Tipo;

@@ -113,7 +113,7 @@ bool PreparaCartella(const QTemporaryDir& Cartella, int Lingua) {
     pc.Lingua = Lingua;
     pc.PortaLocaleGprs = 4000;
     TConfigCom com;
-    com.TipoConnessione = TipoModem;
+    com.TipoConnessione = ConnessioneModem;
     if (!SalvaConfigPc(pc) ||
         !ScriviFile(Cartella.filePath(QStringLiteral("comconfig.cfg")), &com, sizeof com)) {
         std::fprintf(stderr, "vm415-shots: cannot write the settings into %s\n", qPrintable(Cartella.path()));
