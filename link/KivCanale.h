@@ -5,8 +5,10 @@
 #include "link/KivComunic.h"
 #include "platform/clock/Clock.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -17,9 +19,14 @@ struct TStringaCom {
     char Testo[16] = {};
 
     // Longer texts are cut to 16 characters.
-    void Imposta(std::string_view s);
+    void Imposta(std::string_view s) {
+        const std::size_t n = std::min(s.size(), sizeof Testo);
+        std::fill(std::begin(Testo), std::end(Testo), '\0');
+        std::copy_n(s.data(), n, Testo);
+        Lunghezza = static_cast<std::uint8_t>(n);
+    }
     // A damaged length byte above 16 reads as 16: the field never holds more.
-    std::string Valore() const;
+    std::string Valore() const { return std::string(Testo, std::min<std::size_t>(Lunghezza, sizeof Testo)); }
 };
 static_assert(sizeof(TStringaCom) == 17);
 
@@ -38,8 +45,10 @@ static_assert(offsetof(TConfigCom, ComModem) == 2 && offsetof(TConfigCom, StrIni
               offsetof(TConfigCom, StrInit2) == 20 && offsetof(TConfigCom, StrInit3) == 37 &&
               offsetof(TConfigCom, StrDial) == 54);
 
-constexpr std::uint8_t TipoModem = 0;
-constexpr std::uint8_t TipoCavo = 1;
+// The values of TConfigCom::TipoConnessione. The window's choice lists the same two the other way
+// round: its item indexes are collegamento::VoceCavo and VoceModem.
+constexpr std::uint8_t ConnessioneModem = 0;
+constexpr std::uint8_t ConnessioneCavo = 1;
 
 class TKivCanale {
   public:

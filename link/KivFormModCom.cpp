@@ -1,14 +1,15 @@
 #include "link/KivFormModCom.h"
 
 #include "link/KivModCom.h"
+#include "platform/diag/Diagnostica.h"
 #include "platform/fs/ProgramFolder.h"
+#include "platform/fs/ReadFile.h"
 #include "platform/fs/SafeFile.h"
 #include "platform/gui/Dialogs.h"
 #include "serial/srsysutils.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <thread>
 
@@ -42,17 +43,6 @@ void Dormi(std::chrono::milliseconds d) {
 } // namespace
 
 // ---- Texts of the settings file ----------------------------------------------------------------
-
-void TStringaCom::Imposta(std::string_view s) {
-    const std::size_t n = std::min<std::size_t>(s.size(), sizeof Testo);
-    std::memset(Testo, 0, sizeof Testo);
-    std::memcpy(Testo, s.data(), n);
-    Lunghezza = static_cast<std::uint8_t>(n);
-}
-
-std::string TStringaCom::Valore() const {
-    return std::string(Testo, std::min<std::size_t>(Lunghezza, sizeof Testo));
-}
 
 std::string TControlliModCom::TestoComViaCavo() const {
     return ComViaCavo >= 0 && ComViaCavo < int(VociCom.size()) ? VociCom[std::size_t(ComViaCavo)] : "";
@@ -123,6 +113,9 @@ TKivModComFrm::~TKivModComFrm() {
         try {
             ComPort.Close();
         } catch (...) {
+            // The window goes all the same; the port is as closed as it can be.
+            platform::Diagnostica("KivFormModCom",
+                                  "closing the port at the end: " + platform::MotivoEccezione());
         }
     }
     ComPort.OnAfterReceive = nullptr;
@@ -224,6 +217,8 @@ void TKivModComFrm::ChiudiPorta() {
         ComPort.SetActive(false);
     } catch (...) {
         // A port that fails while closing is closed all the same.
+        platform::Diagnostica("KivFormModCom", "closing COM" + std::to_string(ComPort.ComPortNo()) + ": " +
+                                                   platform::MotivoEccezione());
     }
 }
 
@@ -247,6 +242,9 @@ void TKivModComFrm::ApriPortaBloccata(int Porta, int Velocita, TStopBits BitStop
         ComPort.SetActive(true);
         SvuotaRx();
     } catch (...) {
+        // The port stays closed until the next apply or the reopen timer; the window shows it closed.
+        platform::Diagnostica("KivFormModCom",
+                              "opening COM" + std::to_string(Porta) + ": " + platform::MotivoEccezione());
         SvuotaRx();
         Dormi(opzioni_.AttesaChiusura);
         ChiudiPorta();
@@ -284,7 +282,7 @@ TConfigCom TKivModComFrm::ConfigSalvata() const {
 
 void TKivModComFrm::DatiDefault() {
     TConfigCom c;
-    c.TipoConnessione = TipoCavo;
+    c.TipoConnessione = ConnessioneCavo;
     c.ComCavo = 0;
     c.ComModem = 0;
     c.StrInit1.Imposta(Taglia16(owner_.ModemDefaultInitStr1));
@@ -301,32 +299,42 @@ bool TKivModComFrm::CaricaConfig() {
         ui->RunAndWait([this] { CaricaConfig(); });
         return true;
     }
-    bool letto = false;
-    if (std::FILE* f = std::fopen(PercorsoConfig().c_str(), "rb")) {
-        TConfigCom c = ConfigSalvata();
+    const std::string percorso = PercorsoConfig();
+    std::string dati, errore;
+    switch (platform::ReadWholeFile(percorso, dati, sizeof(TConfigCom), &errore)) {
+    case platform::ReadOutcome::Read: {
         // A shorter file fills only its own length; the rest keeps what the record held.
-        const std::size_t n = std::fread(&c, 1, sizeof c, f);
-        letto = !std::ferror(f);
-        std::fclose(f);
-        if (letto) {
+        {
             std::lock_guard lock(configM_);
-            std::memcpy(&configCom_, &c, n);
+            std::memcpy(&configCom_, dati.data(), dati.size());
         }
-    }
-    if (letto) {
         MostraDatiForm();
-    } else {
+        break;
+    }
+    case platform::ReadOutcome::Missing:
+        // Only a file that is not there is created with the defaults.
         DatiDefault();
         MostraDatiForm();
-        SalvaConfig();
+        if (!SalvaConfig(&errore))
+            platform::Diagnostica("KivFormModCom", percorso + ": the defaults were not written: " + errore);
+        break;
+    case platform::ReadOutcome::Unreadable:
+        // The installer's settings are in it: the defaults serve this run, the file stays as it is
+        // (the user's own "Save" may still write it).
+        platform::Diagnostica("KivFormModCom",
+                              percorso + ": cannot be read (" + errore +
+                                  "): the defaults are used for this run and the file is left as it is");
+        DatiDefault();
+        MostraDatiForm();
+        break;
     }
     return true;
 }
 
-bool TKivModComFrm::SalvaConfig() {
+bool TKivModComFrm::SalvaConfig(std::string* Errore) {
     LeggiDatiForm();
     const TConfigCom c = ConfigSalvata();
-    const bool scritto = platform::WriteFileAtomically(PercorsoConfig(), &c, sizeof c);
+    const bool scritto = platform::WriteFileAtomically(PercorsoConfig(), &c, sizeof c, Errore);
     ApplicaConfig();
     threadCom_->ResetModem();
     return scritto;
@@ -335,7 +343,7 @@ bool TKivModComFrm::SalvaConfig() {
 void TKivModComFrm::LeggiDatiForm() {
     std::lock_guard lock(configM_);
     configCom_.TipoConnessione =
-        Controlli.TipoConnessione == 0 && owner_.LocaleSerialePresente ? TipoCavo : TipoModem;
+        Controlli.TipoConnessione == 0 && owner_.LocaleSerialePresente ? ConnessioneCavo : ConnessioneModem;
     configCom_.ComCavo = static_cast<std::uint8_t>(NumeroCom(Controlli.TestoComViaCavo()));
     configCom_.ComModem = static_cast<std::uint8_t>(NumeroCom(Controlli.TestoComViaModem()));
     configCom_.StrInit1.Imposta(Taglia16(Controlli.StrInit1Modem));
@@ -347,7 +355,7 @@ void TKivModComFrm::LeggiDatiForm() {
 void TKivModComFrm::MostraDatiForm() {
     {
         std::lock_guard lock(configM_);
-        const bool cavo = configCom_.TipoConnessione == TipoCavo;
+        const bool cavo = configCom_.TipoConnessione == ConnessioneCavo;
         Controlli.TipoConnessione = cavo ? 0 : 1;
         if (Controlli.TipoConnessione >= int(Controlli.VociTipo.size()))
             Controlli.TipoConnessione = int(Controlli.VociTipo.size()) - 1;
@@ -403,6 +411,7 @@ void TKivModComFrm::ApplicaConfig() {
         }
     } catch (...) {
         // Failures are seen as a closed port; the error flag leads to one more try.
+        platform::Diagnostica("KivFormModCom", "applying the link settings: " + platform::MotivoEccezione());
     }
 }
 

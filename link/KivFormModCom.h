@@ -82,6 +82,8 @@ class TKivModComFrm : public TKivCanale {
     void AttendiRx(platform::Duration Massimo) override;
     void Sveglia() override;
     void SvuotaRx() override;
+    // Reads "comconfig.cfg": a missing file is created with the defaults; one that is there but
+    // cannot be read gives the defaults for this run, with a diagnostic line, and is left alone.
     bool CaricaConfig() override;
     TConfigCom ConfigSalvata() const override;
     int NumeroPorta() const override { return portaApplicata_.load(); }
@@ -94,9 +96,9 @@ class TKivModComFrm : public TKivCanale {
     void ConsegnaRisposta(const TFrameComunic& Risposta) override;
 
     // ---- Window side (UI thread)
-    // False when the file could not be written (the previous file is then kept); the settings
-    // are applied either way.
-    bool SalvaConfig();
+    // False when the file could not be written (the previous file is then kept, `Errore` when
+    // given says why); the settings are applied either way.
+    bool SalvaConfig(std::string* Errore = nullptr);
     void LeggiDatiForm();
     void MostraDatiForm();
     void DatiDefault();

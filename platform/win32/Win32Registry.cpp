@@ -1,9 +1,12 @@
 #include "platform/win32/Win32Registry.h"
 
+#include "platform/diag/Diagnostica.h"
+#include "platform/fs/ReadFile.h"
 #include "platform/fs/SafeFile.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -199,47 +202,231 @@ bool ParseValue(const std::string& line, Value& v) {
     return false;
 }
 
-// A damaged line is skipped; the rest of the file still counts.
-Store Load() {
-    Store store;
-    std::ifstream in(Folder() + "registry.txt");
-    std::string line;
-    KeyData* current = nullptr;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == ';') continue;
-        if (line[0] == '[' && line.back() == ']') {
-            const std::string path = line.substr(1, line.size() - 2);
-            current = &store[Upper(path)];
-            current->path = path;
-            continue;
+// The file as its lines: the store rewrites only the lines of the values it sets or deletes (and
+// adds a key's header when the key is new); every other line (comments, blank lines, keys and
+// lines it does not understand) is written back byte for byte, in its place.
+struct Line {
+    std::string text; // without its line break
+    std::string end;  // "\n", "\r\n", or "" for a last line without one
+};
+
+struct Document {
+    std::string file;
+    bool writable = true; // false: the file is there but could not be read; it is never written
+    std::vector<Line> lines;
+};
+
+enum class LineKind { Other, Section, Value, Damaged }; // Other: blank or a comment
+
+struct LineInfo {
+    LineKind kind = LineKind::Other;
+    std::string section; // the upper-cased path of the key the line is under, "" before any
+    std::string path;    // of a Section line
+    Value value;         // of a Value line
+};
+
+constexpr const char* kHeaderComment =
+    "; Vm415 settings store: keys in brackets, one value a line (sz: text, dword: hex, hex: bytes)";
+
+std::string TrimBlanks(const std::string& s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t'))
+        ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t'))
+        --e;
+    return s.substr(b, e - b);
+}
+
+std::vector<LineInfo> Classify(const Document& doc) {
+    std::vector<LineInfo> info(doc.lines.size());
+    std::string section;
+    for (std::size_t i = 0; i < doc.lines.size(); ++i) {
+        const std::string t = TrimBlanks(doc.lines[i].text);
+        LineInfo& li = info[i];
+        if (t.empty() || t[0] == ';' || t[0] == '#') {
+            li.kind = LineKind::Other;
+        } else if (t.size() >= 2 && t[0] == '[' && t.back() == ']') {
+            li.kind = LineKind::Section;
+            li.path = t.substr(1, t.size() - 2);
+            section = Upper(li.path);
+        } else if (!section.empty() && ParseValue(t, li.value)) {
+            li.kind = LineKind::Value;
+        } else {
+            li.kind = LineKind::Damaged; // also a value before any key
         }
-        Value v;
-        if (current && ParseValue(line, v)) {
-            auto it = std::find_if(current->values.begin(), current->values.end(),
-                                   [&](const Value& o) { return IEquals(o.name, v.name); });
-            if (it != current->values.end())
-                *it = v;
+        li.section = section;
+    }
+    return info;
+}
+
+// What the file says: a key written twice counts once, a value written twice counts as its last.
+Store View(const Document& doc) {
+    Store store;
+    const auto info = Classify(doc);
+    for (const auto& li : info) {
+        if (li.kind == LineKind::Section) {
+            store[li.section].path = li.path;
+        } else if (li.kind == LineKind::Value) {
+            auto& values = store[li.section].values;
+            auto it = std::find_if(values.begin(), values.end(),
+                                   [&](const Value& o) { return IEquals(o.name, li.value.name); });
+            if (it != values.end())
+                *it = li.value;
             else
-                current->values.push_back(v);
+                values.push_back(li.value);
         }
     }
     return store;
 }
 
-bool Save(const Store& store) {
-    std::ostringstream o;
-    o << "; Vm415 settings store: keys in brackets, one value a line (sz: text, dword: hex, hex: bytes)\n";
-    for (const auto& [upper, key] : store) {
-        o << '[' << key.path << "]\n";
-        for (const auto& v : key.values)
-            o << FormatValue(v) << '\n';
-        o << '\n';
+// The file's usual line break, for the lines the store adds.
+std::string LineBreak(const Document& doc) {
+    std::size_t crlf = 0, lf = 0;
+    for (const auto& l : doc.lines) {
+        if (l.end == "\r\n") ++crlf;
+        if (l.end == "\n") ++lf;
     }
+    return crlf > lf ? "\r\n" : "\n";
+}
+
+void InsertAfter(Document& doc, std::size_t index, const std::string& text) {
+    const std::string br = LineBreak(doc);
+    if (doc.lines[index].end.empty()) doc.lines[index].end = br; // it was the last line
+    doc.lines.insert(doc.lines.begin() + std::ptrdiff_t(index) + 1, Line{text, br});
+}
+
+// A new key goes at the end of the file, after a blank line.
+void AppendSection(Document& doc, const std::string& path) {
+    const std::string br = LineBreak(doc);
+    if (!doc.lines.empty()) {
+        if (doc.lines.back().end.empty()) doc.lines.back().end = br;
+        if (!TrimBlanks(doc.lines.back().text).empty()) doc.lines.push_back(Line{"", br});
+    }
+    doc.lines.push_back(Line{"[" + path + "]", br});
+}
+
+bool EnsureKey(Document& doc, const std::string& path) {
+    const std::string key = Upper(path);
+    for (const auto& li : Classify(doc))
+        if (li.kind == LineKind::Section && li.section == key) return false;
+    AppendSection(doc, path);
+    return true;
+}
+
+// Sets a value: its line is rewritten in place, or a new line goes at the end of its key (the last
+// line of the key's last block that is not blank or a comment). True when the file changed.
+bool SetValue(Document& doc, const std::string& path, const Value& v) {
+    const std::string key = Upper(path);
+    auto info = Classify(doc);
+    for (std::size_t i = info.size(); i-- > 0;) {
+        const LineInfo& li = info[i];
+        if (li.kind != LineKind::Value || li.section != key || !IEquals(li.value.name, v.name)) continue;
+        if (li.value.type == v.type && li.value.data == v.data) return false; // the line stays as written
+        doc.lines[i].text = FormatValue(v);
+        return true;
+    }
+    std::size_t header = info.size();
+    for (std::size_t i = info.size(); i-- > 0;)
+        if (info[i].kind == LineKind::Section && info[i].section == key) {
+            header = i;
+            break;
+        }
+    if (header == info.size()) {
+        AppendSection(doc, path);
+        InsertAfter(doc, doc.lines.size() - 1, FormatValue(v));
+        return true;
+    }
+    std::size_t after = header;
+    for (std::size_t i = header + 1; i < info.size() && info[i].kind != LineKind::Section; ++i)
+        if (info[i].kind != LineKind::Other) after = i;
+    InsertAfter(doc, after, FormatValue(v));
+    return true;
+}
+
+// Deletes every line of the value in the key (an earlier duplicate would otherwise come back).
+// True when there was one.
+bool DeleteValue(Document& doc, const std::string& path, const std::string& name) {
+    const std::string key = Upper(path);
+    const auto info = Classify(doc);
+    bool found = false;
+    for (std::size_t i = info.size(); i-- > 0;) {
+        if (info[i].kind == LineKind::Value && info[i].section == key && IEquals(info[i].value.name, name)) {
+            doc.lines.erase(doc.lines.begin() + std::ptrdiff_t(i));
+            found = true;
+        }
+    }
+    return found;
+}
+
+// The diagnostic lines already written, so that a file read at every call tells each thing once.
+std::set<std::string> reported;
+std::string unreadableReported; // while the store cannot be read; cleared once it can
+
+void ReportOnce(const std::string& what) {
+    if (reported.insert(what).second) platform::Diagnostica("Win32Registry", what);
+}
+
+Document Load() {
+    Document doc;
+    doc.file = Folder() + "registry.txt";
+    std::string content, error;
+    switch (platform::ReadWholeFile(doc.file, content, SIZE_MAX, &error)) {
+    case platform::ReadOutcome::Missing:
+        unreadableReported.clear();
+        doc.lines.push_back(Line{kHeaderComment, "\n"});
+        return doc;
+    case platform::ReadOutcome::Unreadable: {
+        // Its values are unknown for this run, and writing it would lose them for good.
+        doc.writable = false;
+        const std::string what =
+            doc.file + ": cannot be read (" + error + "): its settings are not used and it is not rewritten";
+        if (what != unreadableReported) platform::Diagnostica("Win32Registry", what);
+        unreadableReported = what;
+        return doc;
+    }
+    case platform::ReadOutcome::Read:
+        unreadableReported.clear();
+        break;
+    }
+    std::size_t start = 0;
+    while (start < content.size()) {
+        const auto nl = content.find('\n', start);
+        Line l;
+        if (nl == std::string::npos) {
+            l.text = content.substr(start);
+            start = content.size();
+        } else {
+            l.text = content.substr(start, nl - start);
+            l.end = "\n";
+            start = nl + 1;
+            if (!l.text.empty() && l.text.back() == '\r') {
+                l.text.pop_back();
+                l.end = "\r\n";
+            }
+        }
+        doc.lines.push_back(std::move(l));
+    }
+    const auto info = Classify(doc);
+    for (std::size_t i = 0; i < info.size(); ++i) {
+        if (info[i].kind != LineKind::Damaged) continue;
+        std::string text = doc.lines[i].text;
+        if (text.size() > 120) text = text.substr(0, 120) + "...";
+        ReportOnce(doc.file + ":" + std::to_string(i + 1) + ": line not understood, kept as it is: " + text);
+    }
+    return doc;
+}
+
+bool Save(const Document& doc, std::string* error = nullptr) {
+    if (!doc.writable) {
+        if (error) *error = doc.file + " could not be read: not rewritten";
+        return false;
+    }
+    std::string text;
+    for (const auto& l : doc.lines)
+        text += l.text + l.end;
     std::error_code ec;
     fs::create_directories(Folder(), ec);
-    const std::string text = o.str();
-    return platform::WriteFileAtomically(Folder() + "registry.txt", text.data(), text.size());
+    return platform::WriteFileAtomically(doc.file, text.data(), text.size(), error);
 }
 
 std::string Trim(std::string s) {
@@ -460,13 +647,15 @@ SerialRoots CurrentSerialRoots() {
 
 std::vector<SerialPortInfo> ListSerialPorts() {
     std::lock_guard lock(storeMutex);
-    Store store = Load();
-    KeyData& numbers = store[Upper(kNumbersPath)];
-    numbers.path = kNumbersPath;
-    // Looked up, not created: a missing bindings key would otherwise be saved as a nameless one.
-    static const KeyData noBindings;
-    const auto found = store.find(Upper(kBindingsPath));
-    const KeyData& bindings = found != store.end() ? found->second : noBindings;
+    Document doc = Load();
+    const Store store = View(doc);
+    static const KeyData none;
+    auto keyOf = [&](const char* path) -> const KeyData& {
+        const auto found = store.find(Upper(path));
+        return found != store.end() ? found->second : none;
+    };
+    const KeyData& bindings = keyOf(kBindingsPath);
+    KeyData numbers = keyOf(kNumbersPath);
 
     std::vector<SerialPortInfo> result;
     std::set<int> used;
@@ -503,12 +692,15 @@ std::vector<SerialPortInfo> ListSerialPorts() {
                 *it = DwordValue(dev.identity, DWORD(n));
             else
                 numbers.values.push_back(DwordValue(dev.identity, DWORD(n)));
-            changed = true;
+            changed = SetValue(doc, kNumbersPath, DwordValue(dev.identity, DWORD(n))) || changed;
         }
         dev.number = n;
         result.push_back(std::move(dev));
     }
-    if (changed) Save(store); // a store that cannot be written only costs the numbers their permanence
+    // A store that cannot be written only costs the new numbers their permanence. One that cannot be
+    // read has said so already.
+    if (std::string error; changed && !Save(doc, &error) && doc.writable)
+        ReportOnce(error + ": the new COM numbers hold for this run only");
     std::sort(result.begin(), result.end(),
               [](const SerialPortInfo& a, const SerialPortInfo& b) { return a.number < b.number; });
     for (auto& r : result)
@@ -525,30 +717,16 @@ std::string ResolveComPort(int number) {
 bool BindComPort(int number, const std::string& devicePath) {
     if (number <= 0 || devicePath.empty()) return false;
     std::lock_guard lock(storeMutex);
-    Store store = Load();
-    KeyData& key = store[Upper(kBindingsPath)];
-    key.path = kBindingsPath;
-    const std::string name = "COM" + std::to_string(number);
-    auto it = std::find_if(key.values.begin(), key.values.end(),
-                           [&](const Value& v) { return IEquals(v.name, name); });
-    if (it != key.values.end())
-        *it = SzValue(name, devicePath);
-    else
-        key.values.push_back(SzValue(name, devicePath));
-    return Save(store);
+    Document doc = Load();
+    if (!doc.writable) return false;
+    return !SetValue(doc, kBindingsPath, SzValue("COM" + std::to_string(number), devicePath)) || Save(doc);
 }
 
 bool UnbindComPort(int number) {
     std::lock_guard lock(storeMutex);
-    Store store = Load();
-    auto k = store.find(Upper(kBindingsPath));
-    if (k == store.end()) return true;
-    const std::string name = "COM" + std::to_string(number);
-    auto& values = k->second.values;
-    values.erase(
-        std::remove_if(values.begin(), values.end(), [&](const Value& v) { return IEquals(v.name, name); }),
-        values.end());
-    return Save(store);
+    Document doc = Load();
+    if (!doc.writable) return false;
+    return !DeleteValue(doc, kBindingsPath, "COM" + std::to_string(number)) || Save(doc);
 }
 
 // ---- Registry calls ----------------------------------------------------------------------------
@@ -565,8 +743,7 @@ LONG RegOpenKeyExA(HKEY root, const char* subKey, DWORD, DWORD, HKEY* result) {
         for (const auto& p : ListSerialPorts())
             key.snapshot.push_back(SzValue(p.kernelName, "COM" + std::to_string(p.number)));
     } else if (path.find('\\') != std::string::npos) {
-        const Store store = Load();
-        if (!store.count(Upper(path))) return LONG(ERROR_FILE_NOT_FOUND);
+        if (!View(Load()).count(Upper(path))) return LONG(ERROR_FILE_NOT_FOUND);
     }
     *result = NewKey(std::move(key));
     return LONG(ERROR_SUCCESS);
@@ -579,11 +756,11 @@ LONG RegCreateKeyExA(HKEY root, const char* subKey, DWORD, char*, DWORD, DWORD, 
     const std::string path = FullPath(root, subKey);
     if (path.empty()) return LONG(ERROR_INVALID_HANDLE);
     if (IEquals(path, kSerialCommPath)) return RegOpenKeyExA(root, subKey, 0, KEY_READ, result);
-    Store store = Load();
-    const bool exists = store.count(Upper(path)) > 0;
+    Document doc = Load();
+    const bool exists = View(doc).count(Upper(path)) > 0;
     if (!exists) {
-        store[Upper(path)].path = path;
-        if (!Save(store)) return LONG(ERROR_CANTWRITE);
+        EnsureKey(doc, path);
+        if (!Save(doc)) return LONG(ERROR_CANTWRITE);
     }
     if (disposition) *disposition = exists ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
     OpenKey key;
@@ -608,7 +785,7 @@ bool ValuesOf(HKEY key, std::vector<Value>& values, OpenKey** open) {
     if (it->second.serialComm) {
         values = it->second.snapshot;
     } else {
-        const Store store = Load();
+        const Store store = View(Load());
         auto k = store.find(Upper(it->second.path));
         values = k != store.end() ? k->second.values : std::vector<Value>{};
     }
@@ -652,20 +829,13 @@ LONG RegSetValueExA(HKEY key, const char* valueName, DWORD, DWORD type, const BY
     if (it == openKeys.end()) return LONG(ERROR_INVALID_HANDLE);
     if (it->second.serialComm) return LONG(ERROR_ACCESS_DENIED);
     if (size && !data) return LONG(ERROR_INVALID_PARAMETER);
-    Store store = Load();
-    KeyData& k = store[Upper(it->second.path)];
-    k.path = it->second.path;
+    Document doc = Load();
     Value v;
     v.name = valueName ? valueName : "";
     v.type = type;
     if (size) v.data.assign(data, data + size);
-    auto existing = std::find_if(k.values.begin(), k.values.end(),
-                                 [&](const Value& o) { return IEquals(o.name, v.name); });
-    if (existing != k.values.end())
-        *existing = v;
-    else
-        k.values.push_back(v);
-    return Save(store) ? LONG(ERROR_SUCCESS) : LONG(ERROR_CANTWRITE);
+    if (!doc.writable) return LONG(ERROR_CANTWRITE);
+    return !SetValue(doc, it->second.path, v) || Save(doc) ? LONG(ERROR_SUCCESS) : LONG(ERROR_CANTWRITE);
 }
 
 LONG RegDeleteValueA(HKEY key, const char* valueName) {
@@ -673,16 +843,9 @@ LONG RegDeleteValueA(HKEY key, const char* valueName) {
     auto it = openKeys.find(reinterpret_cast<std::uintptr_t>(key));
     if (it == openKeys.end()) return LONG(ERROR_INVALID_HANDLE);
     if (it->second.serialComm) return LONG(ERROR_ACCESS_DENIED);
-    Store store = Load();
-    auto k = store.find(Upper(it->second.path));
-    if (k == store.end()) return LONG(ERROR_FILE_NOT_FOUND);
-    const std::string name = valueName ? valueName : "";
-    auto& values = k->second.values;
-    auto v =
-        std::find_if(values.begin(), values.end(), [&](const Value& o) { return IEquals(o.name, name); });
-    if (v == values.end()) return LONG(ERROR_FILE_NOT_FOUND);
-    values.erase(v);
-    return Save(store) ? LONG(ERROR_SUCCESS) : LONG(ERROR_CANTWRITE);
+    Document doc = Load();
+    if (!DeleteValue(doc, it->second.path, valueName ? valueName : "")) return LONG(ERROR_FILE_NOT_FOUND);
+    return Save(doc) ? LONG(ERROR_SUCCESS) : LONG(ERROR_CANTWRITE);
 }
 
 LONG RegEnumValueA(HKEY key, DWORD index, char* valueName, DWORD* valueNameSize, DWORD*, DWORD* type,

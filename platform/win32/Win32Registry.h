@@ -8,6 +8,12 @@
 //     "COM7"=sz:"/dev/pts/3"
 //     "Settings"=hex:08,1c,00,...
 //     "Count"=dword:00000007
+// The file may be edited by hand. A write rewrites only the line of the value it sets or deletes (a
+// new value goes at the end of its key, a new key at the end of the file); comments (";" or "#"),
+// blank lines, other keys and lines the store does not understand stay byte for byte in their
+// place. A line not understood is named, with its line number, once in the diagnostic log. A file
+// that is there but cannot be read counts as empty for reading and is never rewritten: every write
+// fails (false, ERROR_CANTWRITE), with one diagnostic line saying why.
 //
 // HKEY_LOCAL_MACHINE\HARDWARE\DEVICEMAP\SERIALCOMM is not stored: opening it builds a snapshot in
 // which each serial device is a value "\Device\Serial<n-1>" = "COM<n>". Which devices and which n:
@@ -80,7 +86,7 @@ struct SerialPortInfo {
 std::vector<SerialPortInfo> ListSerialPorts();
 // The device path of COM<number>, "" when there is none.
 std::string ResolveComPort(int number);
-// Explicit bindings. Bind returns false when the store cannot be written.
+// Explicit bindings. Both return false when the store cannot be written, or cannot be read.
 bool BindComPort(int number, const std::string& devicePath);
 bool UnbindComPort(int number);
 

@@ -4,6 +4,8 @@
 #include "serial/SerialTestSupport.h"
 #include "support/TempFolder.h"
 
+#include "platform/diag/Diagnostica.h"
+#include "platform/fs/ReadFile.h"
 #include "platform/fs/SafeFile.h"
 
 #include "platform/thread/Thread.h"
@@ -92,6 +94,41 @@ TEST_F(FinestraTest, MissingFileIsCreatedWithTheDefaultsAndThePortStaysClosed) {
     EXPECT_EQ(F().Controlli.VociCom, std::vector<std::string>{"None"});
     EXPECT_EQ(LinkSeriale(), &com);
     EXPECT_TRUE(com.Connesso()); // a cable counts as connected, panel or not
+}
+
+TEST_F(FinestraTest, AFileThatCannotBeReadGivesTheDefaultsForThisRunAndIsLeftAsItIs) {
+    const auto suo = FileConfig(1, 0, 0, "ATZ");
+    dati.Write("comconfig.cfg", suo);
+    std::vector<std::string> log;
+    platform::CatturaDiagnostica cattura([&](std::string_view l) {
+        if (l.find("comconfig.cfg") != std::string_view::npos) log.emplace_back(l);
+    });
+    {
+        platform::FailedReadsForTest guasto(dati.File("comconfig.cfg"), EIO);
+        com.Loaded();
+        EXPECT_EQ(F().Controlli.StrInit1Modem, "ATE0V0"); // the defaults
+        EXPECT_EQ(F().Controlli.TipoConnessione, 0);
+        F().FormShow(); // showing the window reads it again
+        EXPECT_EQ(dati.Read("comconfig.cfg"), suo);
+    }
+    ASSERT_EQ(log.size(), 2u); // one line for each reading
+    EXPECT_NE(log[0].find("Input/output error"), std::string::npos) << log[0];
+    // The user's own "Save" writes it.
+    ASSERT_TRUE(F().SalvaConfig());
+    EXPECT_EQ(Letto().StrInit1.Valore(), "ATE0V0");
+}
+
+TEST_F(FinestraTest, APortThatFailsToOpenIsLoggedAndLeftClosed) {
+    ASSERT_TRUE(win32::BindComPort(3, "/dev/null/none"));
+    dati.Write("comconfig.cfg", FileConfig(1, 3, 0));
+    std::vector<std::string> log;
+    platform::CatturaDiagnostica cattura([&](std::string_view l) {
+        if (l.find("KivFormModCom") != std::string_view::npos) log.emplace_back(l);
+    });
+    com.Loaded();
+    EXPECT_FALSE(F().ComPort.Active());
+    ASSERT_FALSE(log.empty());
+    EXPECT_NE(log[0].find("COM3"), std::string::npos) << log[0];
 }
 
 TEST_F(FinestraTest, APortThatIsNotThereSelectsNoneAndStoresZero) {

@@ -1,10 +1,14 @@
 // The file-backed settings store and the SERIALCOMM view with its persistent COM numbering, over
 // synthetic sysfs trees.
+#include "platform/diag/Diagnostica.h"
+#include "platform/fs/ReadFile.h"
 #include "platform/win32/Win32Registry.h"
 #include "serial/SerialTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -47,6 +51,24 @@ void AddTty(const StoreScope& s, const std::string& name, const std::string& byI
 void RemoveTty(const StoreScope& s, const std::string& name, const std::string& byId = "") {
     fs::remove_all(s.Folder().File("sys/class/tty/" + name));
     if (!byId.empty()) fs::remove(s.Folder().File("dev/serial/by-id/" + byId));
+}
+
+std::string StoreText(const StoreScope& s) {
+    const auto bytes = s.Folder().Read("config/registry.txt");
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// The diagnostic lines that mention `what`.
+std::size_t Mentions(const std::vector<std::string>& log, const std::string& what) {
+    return std::size_t(std::count_if(
+        log.begin(), log.end(), [&](const std::string& l) { return l.find(what) != std::string::npos; }));
+}
+
+std::string Joined(const std::vector<std::string>& log) {
+    std::string all;
+    for (const auto& l : log)
+        all += l + "\n";
+    return all;
 }
 
 } // namespace
@@ -106,6 +128,8 @@ TEST(RegistryStore, ADamagedLineIsSkippedAndTheRestKept) {
                                                             "\"Bad\"=hex:0g,zz\n"
                                                             "garbage line\n"
                                                             "\"Also\"=sz:\"fine\"\n"));
+    std::vector<std::string> log;
+    platform::CatturaDiagnostica capture([&](std::string_view l) { log.emplace_back(l); });
     HKEY key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "K", 0, KEY_READ, &key), 0);
     DWORD type, size = 0;
@@ -114,6 +138,85 @@ TEST(RegistryStore, ADamagedLineIsSkippedAndTheRestKept) {
     EXPECT_EQ(RegQueryValueExA(key, "Bad", nullptr, &type, nullptr, &size), LONG(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(RegQueryValueExA(key, "Also", nullptr, &type, nullptr, &size), 0);
     RegCloseKey(key);
+    EXPECT_EQ(log.size(), 2u) << Joined(log);
+    EXPECT_EQ(Mentions(log, RegistryFilePath() + ":3:"), 1u) << Joined(log);
+    EXPECT_EQ(Mentions(log, RegistryFilePath() + ":4:"), 1u) << Joined(log);
+}
+
+TEST(RegistryStore, LinesWrittenByHandSurviveABindAndAnUnbindByteForByte) {
+    StoreScope store;
+    fs::create_directories(store.Folder().File("config"));
+    // Line 5 lacks the quotes round its path, so it is not understood; line 10 is blank (spaces and
+    // a tab); line 11 has no line break; line 1 ends in CR LF.
+    const std::string before = "; Bench setup, edited by hand\r\n"
+                               "\n"
+                               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vm415\\SerialBindings]\n"
+                               "; the panel on the bench\n"
+                               "\"COM8\"=sz:/dev/ttyUSB8\n"
+                               "\"COM2\"=sz:\"/dev/pts/9\"\n"
+                               "\n"
+                               "[HKEY_CURRENT_USER\\Software\\Other]\n"
+                               "\"Foreign\"=dword:0000002a\n"
+                               "  \t\n"
+                               "\"Tail\"=hex:01";
+    store.Folder().Write("config/registry.txt", before);
+    std::vector<std::string> log;
+    platform::CatturaDiagnostica capture([&](std::string_view l) { log.emplace_back(l); });
+
+    // A new binding goes at the end of its section; the one it replaces changes alone.
+    const std::string com5 = "\"COM5\"=sz:\"/dev/pts/5\"\n";
+    const auto at = before.find("\n\n[HKEY_CURRENT_USER") + 1;
+    std::string expected = before;
+    expected.insert(at, com5);
+    ASSERT_TRUE(BindComPort(5, "/dev/pts/5"));
+    EXPECT_EQ(StoreText(store), expected);
+    ASSERT_TRUE(BindComPort(2, "/dev/pts/4"));
+    std::string rebound = expected;
+    rebound.replace(rebound.find("/dev/pts/9"), 10, "/dev/pts/4");
+    EXPECT_EQ(StoreText(store), rebound);
+    EXPECT_EQ(ResolveComPort(2), "/dev/pts/4");
+    EXPECT_EQ(ResolveComPort(8), ""); // the line not understood binds nothing, but stays
+    ASSERT_TRUE(BindComPort(2, "/dev/pts/9"));
+    ASSERT_TRUE(UnbindComPort(5));
+    EXPECT_EQ(StoreText(store), before);
+
+    // A key the file does not have yet goes at its end.
+    HKEY key;
+    ASSERT_EQ(
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\New", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        0);
+    const BYTE one[] = {1, 0, 0, 0};
+    ASSERT_EQ(RegSetValueExA(key, "V", 0, REG_DWORD, one, 4), 0);
+    RegCloseKey(key);
+    EXPECT_EQ(StoreText(store), before + "\n\n[HKEY_CURRENT_USER\\Software\\New]\n\"V\"=dword:00000001\n");
+
+    // The damaged line was told once, by file and line, however often the file was read.
+    EXPECT_EQ(log.size(), 1u) << Joined(log);
+    EXPECT_EQ(Mentions(log, RegistryFilePath() + ":5:"), 1u) << Joined(log);
+}
+
+TEST(RegistryStore, AStoreThatCannotBeReadIsNeverRewritten) {
+    StoreScope store;
+    AddTty(store, "ttyUSB0"); // a new device, whose number the store would keep
+    fs::create_directories(store.Folder().File("config"));
+    const std::string before =
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vm415\\SerialBindings]\n\"COM3\"=sz:\"/dev/pts/3\"\n";
+    store.Folder().Write("config/registry.txt", before);
+    std::vector<std::string> log;
+    platform::CatturaDiagnostica capture([&](std::string_view l) { log.emplace_back(l); });
+    platform::FailedReadsForTest failing(RegistryFilePath(), EIO);
+
+    EXPECT_FALSE(BindComPort(4, "/dev/pts/4"));
+    EXPECT_FALSE(UnbindComPort(3));
+    EXPECT_EQ(ListSerialPorts().size(), 1u); // the device is listed for this run all the same
+    HKEY key;
+    EXPECT_EQ(
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\X", 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        LONG(ERROR_CANTWRITE));
+    EXPECT_EQ(StoreText(store), before);
+    EXPECT_EQ(log.size(), 1u) << Joined(log);
+    EXPECT_EQ(Mentions(log, RegistryFilePath()), 1u) << Joined(log);
+    EXPECT_EQ(Mentions(log, "Input/output error"), 1u) << Joined(log);
 }
 
 TEST(RegistrySerialComm, ListsRealSerialDevicesOnly) {

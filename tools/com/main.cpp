@@ -2,6 +2,7 @@
 // device paths, and the cable port of the link settings file. scripts/run uses it to put the
 // simulated panel's pseudo-terminal behind a COM number; an installer may use it to pin a number.
 #include "link/KivCanale.h"
+#include "platform/fs/ReadFile.h"
 #include "platform/fs/SafeFile.h"
 #include "platform/win32/Win32Registry.h"
 
@@ -9,8 +10,6 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,14 +42,21 @@ int Cavo(const std::string& file, int n) {
     c.StrInit2.Imposta("AT&D2X0");
     c.StrInit3.Imposta("ATH");
     c.StrDial.Imposta("ATD");
-    std::ifstream in(file, std::ios::binary);
-    if (in) {
-        const std::vector<char> v((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        std::memcpy(&c, v.data(), std::min(v.size(), sizeof c));
+    std::string dati, errore;
+    switch (platform::ReadWholeFile(file, dati, sizeof c, &errore)) {
+    case platform::ReadOutcome::Read:
+        std::memcpy(&c, dati.data(), dati.size());
+        break;
+    case platform::ReadOutcome::Missing:
+        break;
+    case platform::ReadOutcome::Unreadable:
+        // Its modem settings are unknown: writing the defaults in their place would lose them.
+        std::fprintf(stderr, "vm415-com: %s cannot be read (%s): left as it is\n", file.c_str(),
+                     errore.c_str());
+        return 1;
     }
-    c.TipoConnessione = TipoCavo;
+    c.TipoConnessione = ConnessioneCavo;
     c.ComCavo = static_cast<std::uint8_t>(n);
-    std::string errore;
     if (!platform::WriteFileAtomically(file, &c, sizeof c, &errore)) {
         std::fprintf(stderr, "vm415-com: %s\n", errore.c_str());
         return 1;
