@@ -1,6 +1,7 @@
 #include "link/ServerUdpLink.h"
 
 #include "link/def_ver11.h"
+#include "platform/diag/Diagnostica.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/thread/Thread.h"
 
@@ -120,7 +121,8 @@ void TServerUdpLink::RiceviByteUdp(std::uint8_t B) {
 void TServerUdpLink::AzzeraRicezioneUdp() {
     risposta_.Comando = 0;
     richiesta_.Comando = 0;
-    rx_.Somma = rx_.Indice = rx_.Rimanenti = rx_.Stato = 0;
+    rx_.Somma = rx_.Indice = rx_.Rimanenti = 0;
+    rx_.Stato = TKivComunic::StatoAttesaStx;
     rx_.DlePendente = false;
     rx_.UltimoFrame.Comando = 0;
 }
@@ -180,7 +182,7 @@ bool TServerUdpLink::InviaFrameUdp(std::vector<std::string>& Log) {
 std::uint8_t TServerUdpLink::ControllaRispostaUdp(std::vector<std::string>& Log) {
     if (richiesta_.Comando == 0) {
         tentativi_ = 1;
-        return 0;
+        return EsitoNessunaRichiesta;
     }
     auto fallito = [&] {
         esitoInvio_ = EsitoFallito;
@@ -300,6 +302,9 @@ void TServerUdpLink::TerminaConnessioneUdp() {
         // Still connected here, so the transaction routine sends it over this link.
         TerminaConnessioneRemota(*this);
     } catch (...) {
+        // The connection ends here whether or not the panel was told.
+        platform::Diagnostica("ServerUdpLink",
+                              "ending the remote connection failed: " + platform::MotivoEccezione());
     }
     {
         std::lock_guard lock(m_);

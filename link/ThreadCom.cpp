@@ -3,6 +3,7 @@
 #include "config/GetMessage_11.h"
 #include "config/GlobalsVar.h"
 #include "link/def_ver11.h"
+#include "platform/diag/Diagnostica.h"
 
 TThreadCom::TThreadCom(bool CreateSuspended, TComThread Com_, std::uint8_t Operazione_,
                        IFinestreThreadCom& Finestre)
@@ -49,10 +50,14 @@ void TThreadCom::Execute() {
     } catch (...) {
         // The command routines catch their own faults; anything else (a window call that failed)
         // must still end with the OK button shown, since the wait window closes only through it.
+        platform::Diagnostica("ThreadCom", "operation " + std::to_string(Operazione) +
+                                               " ended by an exception: " + platform::MotivoEccezione());
         Esito = EsitoFallito;
         try {
             Sincronizza([this] { MostraEsito(); });
         } catch (...) {
+            // The windows are failing as a whole: there is nothing left to show the outcome with.
+            platform::Diagnostica("ThreadCom", "outcome not shown: " + platform::MotivoEccezione());
         }
     }
 }

@@ -1,5 +1,7 @@
 #include "serial/srclasses.h"
 
+#include "platform/diag/Diagnostica.h"
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -168,6 +170,7 @@ void TsrTimer::Timer() {
         onTimer_(this);
     } catch (...) {
         // A tick handler's failure does not stop the timer.
+        platform::Diagnostica("srclasses", "timer handler failed: " + platform::MotivoEccezione());
     }
 }
 
@@ -281,6 +284,7 @@ void TsrCustomDataProcessor::DoDataSend(const void* Buffer, DWORD Count) {
         LogMessage(2, srFormat("DoDataSend: %u bytes", Count));
     } catch (...) {
         // A failing send handler or write does not reach the sender.
+        platform::Diagnostica("srclasses", "data not sent: " + platform::MotivoEccezione());
     }
 }
 
@@ -291,6 +295,8 @@ void TsrCustomDataProcessor::DoStringSend(const std::string& Text) {
         if (OnSendData) OnSendData(this, Text.data(), handled, true, static_cast<DWORD>(Text.size()));
         if (!handled && io_) io_->SendString(Text);
     } catch (...) {
+        // As for data: the sender is not told.
+        platform::Diagnostica("srclasses", "text not sent: " + platform::MotivoEccezione());
     }
 }
 
@@ -349,10 +355,8 @@ TsrThreadIO::~TsrThreadIO() {
 }
 
 void TsrThreadIO::Execute() {
-    try {
-        io_->ThreadBody(this);
-    } catch (...) {
-    }
+    // A body that fails ends the thread, which logs the exception and keeps it.
+    io_->ThreadBody(this);
 }
 
 // ---- TsrBaseIO ---------------------------------------------------------------------------------
@@ -496,6 +500,8 @@ void TsrBaseIO::Close() {
         try {
             OnClose(this);
         } catch (...) {
+            // The port is closed whatever the owner's handler did.
+            platform::Diagnostica("srclasses", "close handler failed: " + platform::MotivoEccezione());
         }
     }
 }
@@ -629,7 +635,9 @@ void TsrBaseIO::Loaded() {
         SetTerminalUsage(terminalUsage_);
         SetActive(heldActive_);
     } catch (const std::exception&) {
-        // The stored form opened a port that is not there: say so, and go on loading.
+        // The stored form opened a port that is not there: say so, and go on loading. The user's
+        // text says nothing more: the reason goes to the log.
+        platform::Diagnostica("srclasses", "opening the loaded port failed: " + platform::MotivoEccezione());
         if (auto* ui = platform::UiThread())
             ui->ShowException("error");
         else

@@ -2,6 +2,8 @@
 
 #include "serial/srwin32di.h"
 
+#include "platform/diag/Diagnostica.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -246,12 +248,12 @@ void TsrCustomComm::SetRS485Mode(bool value) {
 
 void TsrCustomComm::SetBufferInSize(WORD value) {
     FBufferInSize = value;
-    if (IsOpen()) SetupComm(Handle(), FBufferInSize, FBufferOutSize);
+    if (IsOpen() && !SetupComm(Handle(), FBufferInSize, FBufferOutSize)) SettingRefused(GetLastError());
 }
 
 void TsrCustomComm::SetBufferOutSize(WORD value) {
     FBufferOutSize = value;
-    if (IsOpen()) SetupComm(Handle(), FBufferInSize, FBufferOutSize);
+    if (IsOpen() && !SetupComm(Handle(), FBufferInSize, FBufferOutSize)) SettingRefused(GetLastError());
 }
 
 void TsrCustomComm::SetTimeoutRead(DWORD value) {
@@ -271,23 +273,52 @@ void TsrCustomComm::ApplyTimeouts(const COMMTIMEOUTS& timeouts) {
     if (IsOpen()) SetCommTimeouts(Handle(), &FTimeouts);
 }
 
-void TsrCustomComm::UpdateDCB() {
+namespace {
+
+// The flag bits that UpdateDCB leaves as they were (parity, DSR, error and null handling, and the
+// upper bit of the DTR control); all the others it sets afresh from the stream protocol.
+constexpr DWORD DcbFlagsKept = dcbflag::fParity | dcbflag::fOutxDsrFlow |
+                               (DTR_CONTROL_HANDSHAKE << dcbflag::fDtrControlShift) |
+                               dcbflag::fDsrSensitivity | dcbflag::fTXContinueOnXoff | dcbflag::fErrorChar |
+                               dcbflag::fNull | dcbflag::fAbortOnError;
+constexpr DWORD DcbFlagsBase = dcbflag::fBinary | (DTR_CONTROL_ENABLE << dcbflag::fDtrControlShift);
+constexpr DWORD DcbFlagsRs485 = DcbFlagsBase | (RTS_CONTROL_TOGGLE << dcbflag::fRtsControlShift);
+constexpr DWORD DcbFlagsNoProtocol = DcbFlagsBase | (RTS_CONTROL_ENABLE << dcbflag::fRtsControlShift);
+constexpr DWORD DcbFlagsXonXoff = DcbFlagsNoProtocol | dcbflag::fOutX | dcbflag::fInX;
+constexpr DWORD DcbFlagsHardware =
+    DcbFlagsBase | dcbflag::fOutxCtsFlow | (RTS_CONTROL_HANDSHAKE << dcbflag::fRtsControlShift);
+// The flag word is stored byte for byte with the port settings.
+static_assert(DcbFlagsKept == 0x4CEA && DcbFlagsRs485 == 0x3011 && DcbFlagsNoProtocol == 0x1011 &&
+              DcbFlagsXonXoff == 0x1311 && DcbFlagsHardware == 0x2015);
+
+} // namespace
+
+bool TsrCustomComm::UpdateDCB() {
     DCB& dcb = MutableDcb();
     dcb.DCBlength = sizeof(DCB);
-    dcb.Flags &= 0x4CEAu;
+    dcb.Flags &= DcbFlagsKept;
     if (FRS485Mode)
-        dcb.Flags |= 0x3011u;
+        dcb.Flags |= DcbFlagsRs485;
     else if (FStreamProtocol == spNone)
-        dcb.Flags |= 0x1011u;
+        dcb.Flags |= DcbFlagsNoProtocol;
     else if (FStreamProtocol == spXonXoff)
-        dcb.Flags |= 0x1311u;
+        dcb.Flags |= DcbFlagsXonXoff;
     else
-        dcb.Flags |= 0x2015u;
+        dcb.Flags |= DcbFlagsHardware;
     dcb.XonLim = 80;
     dcb.XoffLim = 200;
     dcb.XonChar = 17;
     dcb.XoffChar = 19;
-    if (IsOpen()) SetCommState(Handle(), &dcb);
+    // A line the driver would not set must not pass for one that runs with these settings.
+    if (IsOpen() && !SetCommState(Handle(), &dcb)) return SettingRefused(GetLastError());
+    return true;
+}
+
+bool TsrCustomComm::SettingRefused(DWORD error) {
+    const std::string message = srFormat("Device \"%s\" Setup Error !!!\r%s", GetDeviceName().c_str(),
+                                         SysErrorMessage(error).c_str());
+    FatalError(1, error, message, false);
+    return false;
 }
 
 void TsrCustomComm::SetTraceStates(TTraceStates value) {
@@ -322,13 +353,13 @@ std::string TsrCustomComm::GetDeviceName() const {
     return "Unknown";
 }
 
-void TsrCustomComm::SetupPort() {
+bool TsrCustomComm::SetupPort() {
     DWORD errors = 0;
     COMSTAT stat{};
     ClearCommError(Handle(), &errors, &stat);
-    SetupComm(Handle(), FBufferInSize, FBufferOutSize);
+    if (!SetupComm(Handle(), FBufferInSize, FBufferOutSize)) return SettingRefused(GetLastError());
     ApplyTimeouts(FTimeouts);
-    UpdateDCB();
+    return UpdateDCB();
 }
 
 void TsrCustomComm::Open() {
@@ -345,7 +376,25 @@ void TsrCustomComm::Open() {
     FReceiveBuffer.assign(std::max<std::size_t>(FBufferInSize, 8192), 0);
     LogFormat(0, "The port %s is opened succesfully",
               srFormat("The port %s is opened succesfully", GetDeviceName().c_str()));
-    SetupPort();
+    // A port that would not take its settings is closed again before the owner hears of it: an
+    // open port would pass for one that works. Nobody was told it opened, so nobody is told now.
+    auto abandon = [this] {
+        CloseHandle();
+        SetHandle(INVALID_HANDLE_VALUE);
+        FReceiveBuffer.clear();
+        FReceiveBuffer.shrink_to_fit();
+    };
+    bool ready = false;
+    try {
+        ready = SetupPort();
+    } catch (...) {
+        abandon();
+        throw;
+    }
+    if (!ready) {
+        abandon();
+        return;
+    }
     SetTraceStates(FTraceStates);
     StartThreads();
     NotifyClients(srNotifyOpened);
@@ -360,6 +409,8 @@ void TsrCustomComm::Close() {
                 DoClose(true);
                 LogMessage(0, "The port is closed succesfully");
             } catch (...) {
+                // Closing goes on whatever failed on the way: the handle is let go all the same.
+                platform::Diagnostica("srcomm", "closing the port failed: " + platform::MotivoEccezione());
                 TsrBaseIO::Close();
             }
         }
@@ -763,7 +814,13 @@ std::string TsrCustomSerialComm::ReadPnPId() {
     probe.ByteSize = 7;
     probe.Parity = NOPARITY;
     probe.StopBits = ONESTOPBIT;
-    SetCommState(Handle(), &probe);
+    if (!SetCommState(Handle(), &probe)) {
+        // Read at other settings, the answer would be noise taken for an identifier.
+        const DWORD error = GetLastError();
+        if (!was) SetActive(false);
+        SettingRefused(error);
+        return result;
+    }
     const TTraceStates keptStates = TraceStates();
     SetTraceStates({});
 
@@ -794,6 +851,8 @@ std::string TsrCustomSerialComm::ReadPnPId() {
         }
     }
     MutableDcb() = kept;
+    // Its result does not matter: the port is closed just below, and an open one is reopened with
+    // the kept line, whose refusal that open reports itself.
     if (IsOpen()) SetCommState(Handle(), &kept);
     SetTraceStates(keptStates);
     SetActive(false);

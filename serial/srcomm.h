@@ -147,7 +147,9 @@ class TsrCustomComm : public TsrBaseIO {
 
     // ---- Added virtual operations
     virtual std::string GetDeviceName() const;
-    virtual void SetupPort();
+    // False when the port refused its queue sizes or line settings (already reported through
+    // FatalError, which raises unless the owner's handler said otherwise).
+    virtual bool SetupPort();
     virtual void SetEventChar(char value);
     virtual char GetEventChar() const { return Dcb().EvtChar; }
     virtual void CommError(win32::DWORD CommCode, win32::DWORD SysError, TComStateFlags State);
@@ -160,7 +162,8 @@ class TsrCustomComm : public TsrBaseIO {
     win32::DWORD GetOutQueue() const;
     void ApplyTimeouts(const win32::COMMTIMEOUTS& timeouts);
     void DoTraceState(TObject* Sender, TTraceStates Events);
-    void UpdateDCB();
+    // False when the open port refused the settings (reported as SetupPort's failures are).
+    bool UpdateDCB();
     void ProcessCommEvent(const win32::MSG& Message);
     void DoClose(bool Purge);
     bool WaitForInput(win32::DWORD Count, win32::DWORD Timeout);
@@ -183,6 +186,8 @@ class TsrCustomComm : public TsrBaseIO {
     // Called by the event thread when the port failed under it.
     void CloseFromEventThread(TCommThread* thread);
     win32::DCB& MutableDcb() { return FCommConfig.dcb; }
+    // Reports the port's refusal of a setting (its system error), through FatalError; returns false.
+    bool SettingRefused(win32::DWORD error);
     win32::COMMCONFIG FCommConfig{};
 
   private:

@@ -5,6 +5,7 @@
 #include "config/ChiaviLingua.h"
 #include "config/ConfigPc.h"
 #include "config/GetMessage_11.h"
+#include "platform/diag/Diagnostica.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/qt/TMaskEdit.h"
 #include "platform/gui/qt/TRadioGroup.h"
@@ -200,6 +201,8 @@ void TMainFrm::CreaFrame() {
         }
     } catch (const std::exception&) {
         // The rows made so far stay; every routine that walks the rows skips the missing ones.
+        // Whatever the failure, the user's text is the one for memory: the reason goes to the log.
+        platform::Diagnostica("FunzMain", "rows not made: " + platform::MotivoEccezione());
         platform::gui::ShowError(TestoMemoriaPiena);
     }
     TraduciFrame();
@@ -510,6 +513,7 @@ void TMainFrm::TraduciFrame() {
                 (r->*flagNumTel[f].second)->setText(testiFlag[f]);
         }
     } catch (const std::exception&) {
+        platform::Diagnostica("FunzMain", "rows not translated: " + platform::MotivoEccezione());
         platform::gui::ShowError(TestoMemoriaPiena);
     }
 }

@@ -7,6 +7,7 @@
 #include "link/KivModCom.h"
 #include "link/LinkComando.h"
 #include "link/def_ver11.h"
+#include "platform/diag/Diagnostica.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/qt/HourglassCursor.h"
 #include "platform/gui/qt/TMaskEdit.h"
@@ -120,6 +121,7 @@ void TMainFrm::MIAttivaConnessioneModemClick() {
             platform::gui::ShowError(StrConnessioneNo);
     } catch (const std::exception&) {
         // A connection that fails this way leaves nothing to tell beyond what the link reported.
+        platform::Diagnostica("MainComandi", "modem connection failed: " + platform::MotivoEccezione());
     }
     OperazioneModemInCorso_ = 0;
     repaint();
@@ -136,6 +138,8 @@ void TMainFrm::MIDisattivaConnessioneModemClick() {
             }
         } catch (const std::exception&) {
             // The line is being dropped: whatever went wrong on the way, it is down.
+            platform::Diagnostica("MainComandi",
+                                  "modem disconnection failed: " + platform::MotivoEccezione());
         }
         OperazioneModemInCorso_ = 0;
     }

@@ -18,14 +18,14 @@ std::string MotivoEccezione();
 
 // While one exists, lines go to its callback instead of stderr (tests read what was logged).
 class CatturaDiagnostica {
-public:
+  public:
     using Destinazione = std::function<void(std::string_view Riga)>;
     explicit CatturaDiagnostica(Destinazione d);
     ~CatturaDiagnostica();
     CatturaDiagnostica(const CatturaDiagnostica&) = delete;
     CatturaDiagnostica& operator=(const CatturaDiagnostica&) = delete;
 
-private:
+  private:
     Destinazione precedente_;
 };
 

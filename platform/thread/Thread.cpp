@@ -1,7 +1,9 @@
 #include "platform/thread/Thread.h"
 
+#include "platform/diag/Diagnostica.h"
 #include "platform/thread/UiCallQueue.h"
 
+#include <cassert>
 #include <deque>
 #include <exception>
 #include <map>
@@ -208,10 +210,23 @@ LRESULT DispatchMessageA(const MSG*) {
 TThread::TThread(bool) {}
 
 TThread::~TThread() {
-    if (thread_.joinable()) {
-        Terminate();
-        WaitFor();
+    bool stillRunning;
+    {
+        std::lock_guard lock(m_);
+        stillRunning = thread_.joinable() && !finished_.load();
     }
+    if (stillRunning) {
+        Diagnostica("Thread", "destroyed while its body still runs: the owner must stop it and wait "
+                              "for it before the object goes");
+        assert(!"a TThread is destroyed while its body still runs");
+        Terminate();
+    }
+    WaitFor();
+}
+
+std::exception_ptr TThread::FatalException() const {
+    std::lock_guard lock(m_);
+    return fatal_;
 }
 
 void TThread::Start() {
@@ -252,13 +267,16 @@ void TThread::Run() {
     tid_.store(static_cast<int>(::syscall(SYS_gettid)));
     if (const int nice = NiceOf(priority_.load()))
         setpriority(PRIO_PROCESS, static_cast<id_t>(tid_.load()), nice);
+    std::exception_ptr fatal;
     try {
         Execute();
     } catch (...) {
-        // A body that lets an exception out ends its thread quietly, as the class library does.
+        Diagnostica("Thread", "the body ended by an exception: " + MotivoEccezione());
+        fatal = std::current_exception();
     }
     DropMessageQueue();
     std::lock_guard lock(m_);
+    fatal_ = std::move(fatal);
     tid_.store(0);
     finished_.store(true);
     done_.notify_all();

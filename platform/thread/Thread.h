@@ -3,7 +3,9 @@
 //
 // TThread is the class library's thread: a body to override, a terminate flag, a priority, and
 // Synchronize, which runs a call on the UI thread and waits for it. Every TThread is joined by its
-// owner (WaitFor, or the destructor); none is ever detached.
+// owner; none is ever detached. The owner stops and waits for a started thread (Terminate or its
+// own stop, then WaitFor) before the object goes: by the time the base's destructor runs, the
+// derived part that the body uses is gone already.
 //
 // The UI thread is whatever implements IUiThread: the Qt program's event loop, or, in tests,
 // TLoopUiThread, a small loop that runs handed-over calls whenever the test lets it.
@@ -12,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <exception>
 #include <functional>
 #include <mutex>
 #include <thread>
@@ -80,8 +83,9 @@ class TThread {
     // Threads are always made suspended: the body runs from Start() on, once the derived object
     // is complete (the flag is kept for the class library's signature).
     explicit TThread(bool createSuspended = true);
-    // Terminates and waits for the thread when it still runs. A derived class whose Execute uses
-    // its own members must wait in its own destructor, before those members go.
+    // Joins a body that has ended. One that still runs is a fault of the owner, who let the derived
+    // part go first: asserted where asserts are on; elsewhere written to the diagnostic log, then
+    // terminated and waited for, so that at least nothing runs on after the object.
     virtual ~TThread();
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
@@ -95,6 +99,10 @@ class TThread {
     // that waits in Synchronize would otherwise never end). Never call it from the thread itself.
     void WaitFor();
     win32::DWORD ThreadID() const { return threadId_.load(); }
+    // The exception that ended the body (nullptr when it returned); read it once WaitFor returned.
+    // The body's thread has no one to hand it to but its owner: it is logged when it happens and
+    // kept here.
+    std::exception_ptr FatalException() const;
     // Below normal maps to a higher nice value of the thread (idle: 19); normal and above run at
     // the process's own level (raising needs privileges the program does not ask for).
     void SetPriority(TThreadPriority p);
@@ -114,11 +122,12 @@ class TThread {
     std::atomic<win32::DWORD> threadId_{0};
     std::atomic<TThreadPriority> priority_{TThreadPriority::tpNormal};
     std::atomic<int> tid_{0};
-    std::mutex m_;
+    mutable std::mutex m_;
     std::condition_variable started_;
     std::condition_variable done_;
     std::thread thread_;
     bool joined_ = false;
+    std::exception_ptr fatal_;
 };
 
 // ---- Thread messages ---------------------------------------------------------------------------

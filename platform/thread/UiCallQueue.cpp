@@ -1,5 +1,7 @@
 #include "platform/thread/UiCallQueue.h"
 
+#include "platform/diag/Diagnostica.h"
+
 namespace platform {
 
 void UiCallQueue::Queue(std::shared_ptr<Call> call) {
@@ -47,7 +49,10 @@ void UiCallQueue::RunAll(const std::function<void(const std::string&)>& show) {
             error = std::current_exception();
         }
         if (!call->waited) {
-            if (error && show) show(Describe(error));
+            if (error && show)
+                show(Describe(error));
+            else if (error)
+                Diagnostica("UiCallQueue", "a posted call failed: " + Describe(error));
             continue;
         }
         std::lock_guard lock(m_);

@@ -4,12 +4,14 @@
 #include "AmbienteCodec.h"
 
 #include "link/ThreadCom.h"
+#include "platform/diag/Diagnostica.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -378,6 +380,21 @@ TEST_F(ThreadComTest, SendReadsTheGeneralBlockThenTheControlsThenWritesEverythin
     EXPECT_EQ(ConfigCentrale.IdCentrale, 9) << "a send does not stamp the image";
     EXPECT_EQ(finestre.valore, 20);
     EXPECT_EQ(finestre.caption, testi.ok);
+}
+
+TEST_F(ThreadComTest, AWindowCallThatFailsStillEndsWithTheOkButtonAndIsLogged) {
+    finestre.DaForm = [] { throw std::runtime_error("controls unreadable"); };
+    std::vector<std::string> righe;
+    {
+        platform::CatturaDiagnostica cattura([&](std::string_view r) { righe.emplace_back(r); });
+        EXPECT_EQ(Esegui(OpInviaConfigurazione), EsitoFallito);
+    }
+    EXPECT_EQ(Comandi(), (std::vector<int>{1, 3})) << "nothing is written after the failure";
+    EXPECT_TRUE(finestre.okVisibile);
+    EXPECT_EQ(finestre.caption, testi.nonOk);
+    ASSERT_EQ(righe.size(), 1u);
+    EXPECT_EQ(righe[0].rfind("vm415: ThreadCom: ", 0), 0u) << righe[0];
+    EXPECT_NE(righe[0].find("controls unreadable"), std::string::npos) << righe[0];
 }
 
 TEST_F(ThreadComTest, SendStopsAtTheFirstFailure) {

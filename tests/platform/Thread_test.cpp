@@ -1,13 +1,17 @@
 // Threads, thread messages and the hand-over to the UI thread.
 #include "platform/thread/Thread.h"
 
+#include "platform/diag/Diagnostica.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <stdexcept>
+#include <string>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace std::chrono_literals;
 using namespace platform;
@@ -102,19 +106,93 @@ TEST(UiHandOver, WithoutAUiThreadSynchronizeRunsDirectly) {
     ProcessMessagesIfUiThread();
 }
 
-TEST(Threads, DestroyingARunningThreadTerminatesAndJoinsIt) {
-    std::atomic<bool> sawTerminate{false};
-    {
-        Worker w;
-        w.body = [&](Worker& self) {
-            while (!self.Terminated())
-                std::this_thread::sleep_for(1ms);
-            sawTerminate = true;
-        };
-        w.Start();
-        w.Terminate();
+TEST(Threads, AnExceptionThatEndsTheBodyIsKeptForTheOwnerAndLogged) {
+    std::vector<std::string> lines;
+    platform::CatturaDiagnostica capture([&](std::string_view l) { lines.emplace_back(l); });
+    Worker quiet;
+    quiet.Start();
+    quiet.WaitFor();
+    EXPECT_FALSE(quiet.FatalException());
+    EXPECT_TRUE(lines.empty());
+
+    Worker w;
+    w.body = [](Worker&) { throw std::runtime_error("line dropped"); };
+    w.Start();
+    w.WaitFor();
+    ASSERT_TRUE(w.FatalException());
+    try {
+        std::rethrow_exception(w.FatalException());
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "line dropped");
     }
-    EXPECT_TRUE(sawTerminate.load());
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("vm415: Thread: ", 0), 0u) << lines[0];
+    EXPECT_NE(lines[0].find("line dropped"), std::string::npos) << lines[0];
+}
+
+namespace {
+// A thread whose owner forgot to stop it. Its body touches only the base part and statics, which
+// are still there when the base's destructor runs.
+std::atomic<bool> forgottenRunning{false};
+std::atomic<bool> forgottenEnded{false};
+class Forgotten : public TThread {
+  protected:
+    void Execute() override {
+        forgottenRunning = true;
+        while (!Terminated())
+            std::this_thread::sleep_for(1ms);
+        forgottenEnded = true;
+    }
+};
+} // namespace
+
+#ifdef NDEBUG
+// Without asserts the refusal is a diagnostic line; the base still ends and joins the thread, so
+// that nothing runs on after the object is gone.
+TEST(Threads, DestroyingAThreadThatStillRunsItsBodyIsRefused) {
+    forgottenRunning = false;
+    forgottenEnded = false;
+    std::vector<std::string> lines;
+    platform::CatturaDiagnostica capture([&](std::string_view l) { lines.emplace_back(l); });
+    {
+        Forgotten f;
+        f.Start();
+        while (!forgottenRunning)
+            std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_TRUE(forgottenEnded.load());
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("vm415: Thread: ", 0), 0u) << lines[0];
+}
+#else
+// With asserts the misuse stops the program where it happened, after its diagnostic line.
+TEST(ThreadsDeathTest, DestroyingAThreadThatStillRunsItsBodyIsRefused) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            Forgotten f;
+            f.Start();
+            while (!forgottenRunning)
+                std::this_thread::sleep_for(1ms);
+        },
+        "vm415: Thread: destroyed while its body still runs");
+}
+#endif
+
+TEST(Threads, AThreadWhoseBodyHasEndedMayBeLeftToTheBaseToJoin) {
+    // Nothing of the derived part is in use any more: no complaint, and no thread left behind.
+    class Brief : public TThread {
+        void Execute() override {}
+    };
+    std::vector<std::string> lines;
+    platform::CatturaDiagnostica capture([&](std::string_view l) { lines.emplace_back(l); });
+    {
+        Brief b;
+        b.Start();
+        while (!b.Finished())
+            std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_TRUE(lines.empty());
 }
 
 TEST(Threads, AnIdleThreadRunsAtTheLowestLevel) {

@@ -4,6 +4,7 @@
 #include "serial/srcomm.h"
 #include "serial/srwin32.h"
 
+#include "platform/diag/Diagnostica.h"
 #include "platform/thread/Thread.h"
 #include "platform/win32/Win32Uevent.h"
 
@@ -358,6 +359,17 @@ TEST(SerialFrame, AProcessorSendsThroughItsComponentUnlessItsHandlerTakesTheData
     p.DoStringSend("de");
     p.DoStringSend("");
     EXPECT_EQ(io.sent, "abc");
+    // A send that fails does not reach the sender, but it leaves its line in the diagnostic log.
+    p.OnSendData = [](TObject*, const void*, bool&, bool, win32::DWORD) { throw EsrError("write refused"); };
+    std::vector<std::string> diagnostics;
+    {
+        platform::CatturaDiagnostica capture([&](std::string_view l) { diagnostics.emplace_back(l); });
+        EXPECT_NO_THROW(p.DoStringSend("fg"));
+    }
+    ASSERT_EQ(diagnostics.size(), 1u);
+    EXPECT_EQ(diagnostics[0].rfind("vm415: srclasses: ", 0), 0u) << diagnostics[0];
+    EXPECT_NE(diagnostics[0].find("write refused"), std::string::npos) << diagnostics[0];
+    p.OnSendData = nullptr;
     // Told of the medium's opening and closing through the client list.
     struct Log : TsrCustomLogFile {
         std::vector<std::string> lines;

@@ -197,6 +197,44 @@ TEST_F(PortTest, OpeningAPortThatDoesNotExistRaisesAfterTheOwnerHadItsSay) {
     EXPECT_FALSE(c.Active());
 }
 
+TEST_F(PortTest, LineSettingsThePortRefusesAreAFailureNotASuccess) {
+    std::vector<std::pair<win32::DWORD, std::string>> fatal;
+    auto record = [&](TObject*, win32::DWORD code, win32::DWORD, const std::string& msg, bool&) {
+        fatal.emplace_back(code, msg);
+    };
+    // The driver refuses the line settings of an open port: the owner hears of it, then the caller.
+    TsrComm c;
+    c.OnFatalError = record;
+    OpenPort(c);
+    EXPECT_THROW(c.SetBaudRate(0), EsrError);
+    ASSERT_EQ(fatal.size(), 1u);
+    EXPECT_EQ(fatal[0].first, 1u);
+    EXPECT_EQ(fatal[0].second.rfind("Device \"COM5\" Setup Error !!!\r", 0), 0u) << fatal[0].second;
+    EXPECT_TRUE(c.Active()); // the line keeps what it had
+    c.OnFatalError = [&](TObject*, win32::DWORD, win32::DWORD, const std::string&, bool& raise) {
+        fatal.emplace_back(0, "");
+        raise = false;
+    };
+    EXPECT_NO_THROW(c.SetBaudRate(0)); // an owner that takes the error itself
+    EXPECT_EQ(fatal.size(), 2u);
+    c.Close();
+
+    // A handle that takes no queue sizes (not a port): the open fails and leaves nothing open.
+    class NotAPort : public TsrComm {
+      public:
+        win32::HANDLE OpenHandle() override {
+            return win32::CreateEventA(nullptr, win32::FALSE, win32::FALSE, nullptr);
+        }
+    } d;
+    fatal.clear();
+    d.OnFatalError = record;
+    EXPECT_THROW(d.SetActive(true), EsrError);
+    ASSERT_EQ(fatal.size(), 1u);
+    EXPECT_NE(fatal[0].second.find("Setup Error"), std::string::npos) << fatal[0].second;
+    EXPECT_FALSE(d.Active());
+    EXPECT_FALSE(d.ThreadsRunning());
+}
+
 TEST_F(PortTest, APortInUseCannotBeOpenedTwice) {
     TsrComm first, second;
     OpenPort(first);
