@@ -1,11 +1,11 @@
 #include "config/FileConfig.h"
 
 #include "config/CartellaCorrente.h"
-#include "platform/text/Cp1252.h"
 #include "config/FileBinario.h"
 #include "config/GetMessage_11.h"
 #include "platform/fs/SafeFile.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/text/Cp1252.h"
 
 #include <cstring>
 #include <filesystem>

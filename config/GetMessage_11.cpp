@@ -87,24 +87,16 @@ std::uint64_t NumeroRicercheTesti() {
     return ricerche.load(std::memory_order_relaxed);
 }
 
-void GetMessaggio(std::string_view Chiave, std::string& Risultato) {
-    ricerche.fetch_add(1, std::memory_order_relaxed);
-    std::string contenuto;
-    if (const int errore = LeggiTabella(contenuto); errore != 0) {
-        platform::gui::ShowError("FILE LINGUA NON TROVATO: Error " + std::to_string(errore));
-        return;
-    }
-
+std::string CercaMessaggio(std::string_view Tabella, std::string_view Chiave, int Lingua) {
     constexpr int MaxColonne = 10;
     const std::string puntini = "...";
-    Risultato = puntini;
+    std::string risultato = puntini;
     std::string colonne[MaxColonne];
     for (auto& c : colonne)
         c = puntini;
     int n = 0;
-    const int lingua = ConfigPc.Lingua;
 
-    std::string_view resto(contenuto);
+    std::string_view resto(Tabella);
     while (!resto.empty()) {
         const std::size_t fine = resto.find('\n');
         std::string_view riga = resto.substr(0, fine);
@@ -122,11 +114,20 @@ void GetMessaggio(std::string_view Chiave, std::string& Risultato) {
             if (sep == std::string_view::npos) break;
             campi = campi.substr(sep + 1);
         }
-        if (lingua >= 0 && lingua < MaxColonne) Risultato = colonne[lingua];
+        if (Lingua >= 0 && Lingua < MaxColonne) risultato = colonne[Lingua];
     }
+    return risultato;
+}
 
-    if (Risultato == puntini)
-        platform::gui::ShowInformation("Stringa " + std::string(Chiave) + " non trovata");
+void GetMessaggio(std::string_view Chiave, std::string& Risultato) {
+    ricerche.fetch_add(1, std::memory_order_relaxed);
+    std::string contenuto;
+    if (const int errore = LeggiTabella(contenuto); errore != 0) {
+        platform::gui::ShowError("FILE LINGUA NON TROVATO: Error " + std::to_string(errore));
+        return;
+    }
+    Risultato = CercaMessaggio(contenuto, Chiave, ConfigPc.Lingua);
+    if (Risultato == "...") platform::gui::ShowInformation("Stringa " + std::string(Chiave) + " non trovata");
 }
 
 std::string GetMessaggio(std::string_view Chiave) {

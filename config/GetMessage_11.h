@@ -18,6 +18,9 @@ constexpr const char* NomeFileLingue = "Lingue.csv";
 void GetMessaggio(std::string_view Chiave, std::string& Risultato);
 // The same, starting from an empty text.
 std::string GetMessaggio(std::string_view Chiave);
+// The lookup itself over the table's bytes: the key's text in column Lingua, or "..." when the key
+// or the column is not there. Shows nothing.
+std::string CercaMessaggio(std::string_view Tabella, std::string_view Chiave, int Lingua);
 // How many lookups the program has made so far, for the figures of the benchmarks.
 std::uint64_t NumeroRicercheTesti();
 

@@ -1,13 +1,13 @@
 #include "config/ImportaFileVecchi.h"
 
 #include "config/CartellaCorrente.h"
-#include "platform/text/Cp1252.h"
 #include "config/FileBinario.h"
 #include "config/GetMessage_11.h"
 #include "config/def_ver10.h"
 #include "config/def_ver43.h"
 #include "platform/fs/SafeFile.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/text/Cp1252.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,51 +1,52 @@
 #include "config/OperatoriGsm.h"
 
+#include "platform/diag/Diagnostica.h"
 #include "platform/fs/ProgramFolder.h"
 
 #include <exception>
 #include <fstream>
+#include <iterator>
 
 TStringa<5> OperatoriGsm[MaxOperatoriGsm]{};
 
-FineCampoCsv LeggiCampoCsv(std::istream& File, std::string& Campo) {
-    Campo.clear();
-    for (;;) {
-        const auto c = File.get();
-        if (c == std::char_traits<char>::eof()) return FineCampoCsv::FineFile;
-        if (c == ';') return FineCampoCsv::PuntoEVirgola;
-        if (c == '\r') return FineCampoCsv::Cr;
-        if (c == '\n') return FineCampoCsv::Lf;
-        Campo.push_back(char(c));
+FineCampoCsv LeggiCampoCsv(std::string_view& Resto, std::string& Campo) {
+    const std::size_t fine = Resto.find_first_of(";\r\n");
+    Campo.assign(Resto.substr(0, fine));
+    if (fine == std::string_view::npos) {
+        Resto = {};
+        return FineCampoCsv::FineFile;
     }
+    const char c = Resto[fine];
+    Resto.remove_prefix(fine + 1);
+    return c == ';' ? FineCampoCsv::PuntoEVirgola : c == '\r' ? FineCampoCsv::Cr : FineCampoCsv::Lf;
 }
 
 namespace {
 
-void SaltaFinoAFineRiga(std::istream& File) {
-    for (;;) {
-        const auto c = File.get();
-        if (c == std::char_traits<char>::eof() || c == '\n') return;
-    }
+void SaltaFinoAFineRiga(std::string_view& Resto) {
+    const std::size_t fine = Resto.find('\n');
+    Resto.remove_prefix(fine == std::string_view::npos ? Resto.size() : fine + 1);
 }
 
 } // namespace
 
-int CaricaOperatoriGsm(std::istream& File, IListaElementi& Elementi) {
+int CaricaOperatoriGsm(std::string_view Testo, IListaElementi& Elementi) {
     Elementi.Clear();
     int conta = 0;
     std::string nome, paese, codice;
-    while (File.peek() != std::char_traits<char>::eof()) {
+    std::string_view resto = Testo;
+    while (!resto.empty()) {
         // One line that cannot be handled costs that line only: the loader runs at the start of
         // every refresh of the controls, which must not stop half way.
         try {
             // A field that ends the line ends the line's fields too: the next field is never taken
             // from the following line (with LF line ends a short line would otherwise swallow it).
-            FineCampoCsv fine = LeggiCampoCsv(File, nome);
+            FineCampoCsv fine = LeggiCampoCsv(resto, nome);
             bool completa = false;
             if (!nome.empty() && fine == FineCampoCsv::PuntoEVirgola) {
-                fine = LeggiCampoCsv(File, paese);
+                fine = LeggiCampoCsv(resto, paese);
                 if (!paese.empty() && fine == FineCampoCsv::PuntoEVirgola) {
-                    fine = LeggiCampoCsv(File, codice);
+                    fine = LeggiCampoCsv(resto, codice);
                     completa = true;
                 }
             }
@@ -54,8 +55,9 @@ int CaricaOperatoriGsm(std::istream& File, IListaElementi& Elementi) {
                 OperatoriGsm[conta].Scrivi(codice);
                 ++conta;
             }
-            if (fine != FineCampoCsv::Lf && fine != FineCampoCsv::FineFile) SaltaFinoAFineRiga(File);
+            if (fine != FineCampoCsv::Lf && fine != FineCampoCsv::FineFile) SaltaFinoAFineRiga(resto);
         } catch (const std::exception&) {
+            platform::Diagnostica("OperatoriGsm", "line skipped: " + platform::MotivoEccezione());
         }
     }
     // Entries past the loaded ones would otherwise keep codes of an earlier, longer file and could
@@ -71,12 +73,16 @@ int CaricaOperatoriGsm(IListaElementi& Elementi) {
         Elementi.Clear();
         return 0;
     }
-    return CaricaOperatoriGsm(file, Elementi);
+    const std::string testo{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return CaricaOperatoriGsm(testo, Elementi);
 }
 
 int IndiceOperatore(std::string_view Codice) {
-    for (int i = MaxOperatoriGsm - 1; i >= 0; --i)
-        if (OperatoriGsm[i].Leggi() == Codice) return i;
+    for (int i = MaxOperatoriGsm - 1; i >= 0; --i) {
+        const TStringa<5>& voce = OperatoriGsm[i];
+        const std::size_t n = voce.Lunghezza <= voce.Capacita ? voce.Lunghezza : voce.Capacita;
+        if (std::string_view(voce.Testo, n) == Codice) return i;
+    }
     return -1;
 }
 

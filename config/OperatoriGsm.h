@@ -5,7 +5,6 @@
 #include "config/GlobalsVar.h"
 
 #include <cstdint>
-#include <istream>
 #include <string>
 #include <string_view>
 
@@ -27,14 +26,15 @@ extern TStringa<5> OperatoriGsm[MaxOperatoriGsm];
 
 // How a field ended: at ';' (more fields follow on the line), at the line's end, or at the file's.
 enum class FineCampoCsv { PuntoEVirgola, Cr, Lf, FineFile };
-// Reads one field: every character up to the first ';', CR or LF (consumed, not kept) or the end.
-FineCampoCsv LeggiCampoCsv(std::istream& File, std::string& Campo);
+// Reads one field from the front of Resto: every character up to the first ';', CR or LF (consumed,
+// not kept) or the end.
+FineCampoCsv LeggiCampoCsv(std::string_view& Resto, std::string& Campo);
 
 // Reloads the combo's items and the table from the file beside the program. A missing file leaves
 // the combo empty. Returns the number of operators loaded.
 int CaricaOperatoriGsm(IListaElementi& Elementi);
-// The same from any text stream.
-int CaricaOperatoriGsm(std::istream& File, IListaElementi& Elementi);
+// The same from the file's bytes.
+int CaricaOperatoriGsm(std::string_view Testo, IListaElementi& Elementi);
 
 // The highest index whose entry equals the code exactly, or -1.
 int IndiceOperatore(std::string_view Codice);

@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ImpostaOrologioPc(&OraFissa);
 
     static Area a; // static: a 6 KB image does not belong on the fuzzer's stack each run
-    std::memset(&a, Segno, sizeof a);
+    std::memset(static_cast<void*>(&a), Segno, sizeof a);
     a.coda.NumEventi = std::uint8_t(data[2] % (MaxEventiCoda + 1));
 
     TFrameComunic f;

@@ -1,6 +1,7 @@
 // Random ".kit" files and kit numbers: counts and numbers out of range never reach outside the
 // file's records or the image, and only radio codes change.
 #include "config/FileKit.h"
+#include "fuzz/Ripeti.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,12 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Two bytes choose the kit number; the rest is the file, laid over a whole one when it is short.
     const int numero = std::int8_t(data[0]) * 2 + (data[1] & 1);
     std::vector<std::uint8_t> file(data + 2, data + size);
-    if (file.size() < sizeof(TFileKit)) {
-        const std::size_t n = file.size();
-        file.resize(sizeof(TFileKit));
-        for (std::size_t i = n; i < file.size(); ++i)
-            file[i] = file[i % n];
-    }
+    if (file.size() < sizeof(TFileKit)) fuzz_comune::Ripeti(file, file.size(), sizeof(TFileKit));
     if (data[1] & 2) file.push_back(0); // and sometimes one byte too many
 
     TFileKit kit{};

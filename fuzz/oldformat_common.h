@@ -2,6 +2,7 @@
 // Shared by the fuzz targets of the older configuration formats.
 #include "config/GlobalsVar.h"
 #include "config/ImportaFileVecchi.h"
+#include "fuzz/Ripeti.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -20,9 +21,7 @@ inline std::vector<std::uint8_t> Costruisci(const std::uint8_t* data, std::size_
                                             std::size_t dimensione, std::uint8_t id, std::uint8_t versione) {
     std::vector<std::uint8_t> file(data + 1, data + size);
     if (data[0] & 1) {
-        file.resize(dimensione);
-        for (std::size_t i = size - 1; i < file.size() && size > 1; ++i)
-            file[i] = data[1 + (i % (size - 1))];
+        fuzz_comune::Ripeti(file, size - 1, dimensione);
         if (data[0] & 2) {
             file[4] = id;
             file[5] = versione;

@@ -1,11 +1,11 @@
 #include "ui/CodaEventi.h"
 
 #include "config/CartellaCorrente.h"
-#include "platform/text/Cp1252.h"
 #include "config/FileBinario.h"
 #include "config/GlobalsVar.h"
 #include "link/ThreadCom.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/text/Cp1252.h"
 #include "ui/CodaEventiStampa.h"
 #include "ui/MainDisegno.h"
 #include "ui/OperazioniCentrale.h"

@@ -19,7 +19,7 @@ TFrameInser::TFrameInser(QWidget* parent) : QFrame(parent) {
     QCheckBox** inserimento[] = {&AbilInsF1, &AbilInsF2, &AbilInsF3, &AbilInsF4};
     QCheckBox** disinserimento[] = {&AbilDisF1, &AbilDisF2, &AbilDisF3, &AbilDisF4};
     for (int i = 0; i < 4; ++i) {
-        char nome[16], caption[16];
+        char nome[32], caption[32]; // room for any int: the compiler checks it
         const int x = 320 + 100 * i;
         std::snprintf(nome, sizeof nome, "AbilInsF%d", i + 1);
         std::snprintf(caption, sizeof caption, "Abil.Ins.F%d", i + 1);

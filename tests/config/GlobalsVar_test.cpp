@@ -27,16 +27,6 @@ const std::uint8_t* Bytes(const TConfigCentrale& c) { return reinterpret_cast<co
 
 } // namespace
 
-TEST(ConfigImage, SubRecordsTileTheImageWithoutGaps) {
-    // The zone array ends right where the keypads start, and the numbers where the Contact-ID block starts.
-    EXPECT_EQ(offsetof(TConfigCentrale, Zone) + sizeof(TConfigZona) * NumZone, offsetof(TConfigCentrale, Inseritori));
-    EXPECT_EQ(offsetof(TConfigCentrale, Zone) + 40 * 84 + 39, 3943u);
-    EXPECT_EQ(offsetof(TConfigCentrale, NumTel) + sizeof(TConfigNumTel) * NumNumTel,
-              offsetof(TConfigCentrale, AbilContactId));
-    EXPECT_EQ(offsetof(TConfigCentrale, CommentiPc) + sizeof(TStringa<250>) - 1, 274u);
-    EXPECT_EQ(offsetof(TConfigCentrale, TabellaEventiCid2) + 19 * 4, offsetof(TConfigCentrale, Pad4858));
-}
-
 TEST(ConfigImage, DefaultImageByteByByte) {
     TConfigCentrale c{};
     const double prima = platform::NowDateTime();

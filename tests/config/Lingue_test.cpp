@@ -1,8 +1,8 @@
 // The shipped language table must answer every key the program can ask for, in all four languages.
 #include "config/ChiaviLingua.h"
 #include "config/ConfigPc.h"
-#include "platform/text/Cp1252.h"
 #include "config/GetMessage_11.h"
+#include "platform/text/Cp1252.h"
 
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"

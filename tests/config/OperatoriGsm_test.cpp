@@ -1,11 +1,11 @@
 #include "config/OperatoriGsm.h"
 
+#include "platform/diag/Diagnostica.h"
 #include "support/TempFolder.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <set>
-#include <sstream>
 #include <stdexcept>
 
 using namespace testing_support;
@@ -30,17 +30,14 @@ class OperatoriTest : public testing::Test {
         for (auto& o : OperatoriGsm)
             o = {};
     }
-    int Carica(const std::string& testo) {
-        std::istringstream in(testo);
-        return CaricaOperatoriGsm(in, lista);
-    }
+    int Carica(const std::string& testo) { return CaricaOperatoriGsm(testo, lista); }
     using Voci = std::vector<std::string>;
 };
 
 } // namespace
 
 TEST(LeggiCampoCsv, EndsAtSeparatorOrLineEndOrFileEnd) {
-    std::istringstream in("ab;c\r\nd\ne");
+    std::string_view in("ab;c\r\nd\ne");
     std::string campo;
     EXPECT_EQ(LeggiCampoCsv(in, campo), FineCampoCsv::PuntoEVirgola);
     EXPECT_EQ(campo, "ab");
@@ -146,10 +143,12 @@ class ListaCheFallisce : public ListaFinta {
 
 TEST_F(OperatoriTest, AFailureOnOneLineSkipsThatLineOnly) {
     ListaCheFallisce fallisce;
-    std::istringstream in("A;X;11111\r\nRotto;X;22222\r\nB;X;33333\r\n");
+    std::vector<std::string> log;
+    platform::CatturaDiagnostica cattura([&](std::string_view riga) { log.emplace_back(riga); });
     int caricati = -1;
-    EXPECT_NO_THROW(caricati = CaricaOperatoriGsm(in, fallisce));
+    EXPECT_NO_THROW(caricati = CaricaOperatoriGsm("A;X;11111\r\nRotto;X;22222\r\nB;X;33333\r\n", fallisce));
     EXPECT_EQ(caricati, 2);
+    EXPECT_EQ(log, (std::vector<std::string>{"vm415: OperatoriGsm: line skipped: item refused"}));
     EXPECT_EQ(fallisce.Elementi, (Voci{"A - X", "B - X"}));
     // The table stays aligned with the items the combo does have.
     EXPECT_EQ(CodiceOperatore(1), "33333");

@@ -4,6 +4,7 @@
 #include "link/KivCanaleFinto.h"
 #include "link/KivTestModem.h"
 #include "link/KivThreadcom.h"
+#include "support/Attesa.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@ class TestModemTest : public ::testing::Test {
   protected:
     TestModemTest() {
         TConfigCom c;
-        c.TipoConnessione = TipoCavo; // the thread leaves the modem to the test
+        c.TipoConnessione = ConnessioneCavo; // the thread leaves the modem to the test
         canale.ImpostaConfig(c);
         modem.Stato.store(TKivModem::StatoPronto);
         // The scripted modem answers each command as it is sent.
@@ -46,6 +47,11 @@ class TestModemTest : public ::testing::Test {
     std::map<std::string, std::vector<std::string>> risposte;
     std::vector<std::string> comandi;
     std::string riga;
+
+    // Whether the command has gone out whole (from any thread: the line keeps what was sent).
+    bool Chiesto(const std::string& comando) const {
+        return canale.TestoInviato().find(comando + "\r") != std::string::npos;
+    }
 };
 
 } // namespace
@@ -66,7 +72,8 @@ TEST_F(TestModemTest, AReplyCutInTwoReadsAsAWholeOne) {
     risposte["AT+COPS?"] = {"+COPS: 0,0,\"I TIM\"\r\n0\r"};
     risposte["AT+CSQ"] = {"+CSQ: 1"};
     auto fine = std::async(std::launch::async, [this] {
-        std::this_thread::sleep_for(100ms);
+        // The rest comes once the cycle has read the first part.
+        testing_support::AttendiFinche([this] { return Chiesto("AT+CSQ") && canale.NonLetti() == 0; });
         canale.Ricevi("5,3\r\n0\r");
     });
     const TLetturaSegnale l = test.Ciclo();
@@ -80,8 +87,9 @@ TEST_F(TestModemTest, ANameWithoutItsClosingQuoteEndsWithTheReplyDeadline) {
     risposte["AT+CREG?"] = {"+CREG: 0,1\r\n0\r"};
     risposte["AT+COPS?"] = {"+COPS: 0,0,\"OPER"};
     risposte["AT+CSQ"] = {"+CSQ: 9,99\r\n0\r"};
-    auto orologio = std::async(std::launch::async, [] {
-        std::this_thread::sleep_for(200ms);
+    auto orologio = std::async(std::launch::async, [this] {
+        // The cycle has read the name so far and waits for the rest, its deadline taken.
+        testing_support::AttendiFinche([this] { return Chiesto("AT+COPS?") && canale.NonLetti() == 0; });
         AvanzaOrologio(TKivTestModem::TempoRisposta + 1s);
     });
     const auto inizio = std::chrono::steady_clock::now();

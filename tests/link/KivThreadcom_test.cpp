@@ -3,6 +3,7 @@
 // a partial frame left by an earlier exchange, and the modem connect with its 80 s wait.
 #include "link/KivCanaleFinto.h"
 #include "link/KivThreadcom.h"
+#include "support/Attesa.h"
 
 #include <gtest/gtest.h>
 
@@ -105,8 +106,8 @@ class ScambioTest : public ::testing::Test {
     ScambioTest() { modem.PauseSgancio = {0ms, 0ms, 0ms}; }
     ~ScambioTest() override { thread.Ferma(); }
 
-    // Until the n-th dial has gone out, and a moment more so that the connect is waiting for its
-    // answer (with its deadline taken) before the test moves the clock.
+    // Until the n-th dial has gone out and the modem waits for its answer: both deadlines, the
+    // connect's and the call's, are taken then, and the test may move the clock.
     void AttendiDial(std::size_t n) {
         auto dial = [&] {
             const std::string t = canale.TestoInviato();
@@ -115,11 +116,8 @@ class ScambioTest : public ::testing::Test {
                 ++c;
             return c;
         };
-        const auto fine = std::chrono::steady_clock::now() + 10s;
-        while (dial() < n && std::chrono::steady_clock::now() < fine)
-            std::this_thread::sleep_for(1ms);
-        ASSERT_GE(dial(), n);
-        std::this_thread::sleep_for(300ms);
+        ASSERT_TRUE(testing_support::AttendiFinche(
+            [&] { return dial() >= n && modem.Stato.load() == TKivModem::StatoChiamata; }));
     }
 
     CanaleFinto canale;
@@ -265,8 +263,7 @@ TEST_F(ScambioTest, ABusyLinkAnswersOneAndSendsNothing) {
     auto primo = std::async(std::launch::async, [&] { return thread.EseguiComando(Richiesta(1, 3)); });
     // The panel sees the request before its last trailer byte has gone: wait for the whole frame.
     const std::size_t inviati = Codifica(Richiesta(1, 3)).size();
-    while (canale.Inviati().size() < inviati)
-        std::this_thread::sleep_for(1ms);
+    ASSERT_TRUE(testing_support::AttendiFinche([&] { return canale.Inviati().size() >= inviati; }));
     EXPECT_EQ(thread.EseguiComando(Richiesta(3, 216)), 1);
     EXPECT_EQ(thread.ApriCollegamento("", 3), 1);
     EXPECT_EQ(canale.Inviati().size(), inviati);
@@ -297,7 +294,7 @@ TEST_F(ScambioTest, CableConnectIdentifiesAndTheCableAlwaysCountsAsConnected) {
 namespace {
 TConfigCom ConfigModem(CanaleFinto& c) {
     TConfigCom cfg = c.ConfigSalvata();
-    cfg.TipoConnessione = TipoModem;
+    cfg.TipoConnessione = ConnessioneModem;
     return cfg;
 }
 } // namespace
@@ -309,7 +306,9 @@ TEST_F(ScambioTest, ModemConnectDialsRunsTheHandshakeAndIdentifies) {
     linea.Pannello = [](const TFrameComunic&, int) { return Codifica(Identificazione()); };
     thread.Start();
     auto esito = std::async(std::launch::async, [&] { return thread.ApriCollegamento("0612345", 3); });
-    std::this_thread::sleep_for(300ms);
+    // Once the connect has reset the modem and asked for the call, the settle time passes at once.
+    testing_support::AttendiFinche(
+        [&] { return modem.RichiestaChiamata.load() && modem.Stato.load() == TKivModem::StatoAttesa; });
     AvanzaOrologio(3100ms); // the settle time before the hang-up
     ASSERT_EQ(esito.wait_for(15s), std::future_status::ready);
     EXPECT_EQ(esito.get(), 2);
@@ -355,17 +354,17 @@ TEST_F(ScambioTest, DisconnectWaitsAtMostThreeSecondsForARunningExchange) {
     canale.timeoutDec = 600;
     canale.tentativi = 1;
     auto scambio = std::async(std::launch::async, [&] { return thread.EseguiComando(Richiesta(1, 3)); });
-    while (linea.Richieste() == 0)
-        std::this_thread::sleep_for(1ms);
-    auto orologio = std::async(std::launch::async, [] {
-        std::this_thread::sleep_for(200ms);
-        AvanzaOrologio(3100ms);
-    });
-    const auto inizio = std::chrono::steady_clock::now();
-    EXPECT_EQ(thread.ChiudiCollegamento(), 2);
-    const auto durata = std::chrono::steady_clock::now() - inizio;
-    EXPECT_GE(durata, 150ms); // it did wait for the exchange
-    EXPECT_LT(durata, 2s);
+    ASSERT_TRUE(testing_support::AttendiFinche([&] { return linea.Richieste() > 0; }));
+    // The exchange waits a minute for its reply; the clock moves a tenth of a second at each look
+    // until the disconnect gives up on it.
+    auto chiusura = std::async(std::launch::async, [&] { return thread.ChiudiCollegamento(); });
+    const auto inizio = OrologioFinto();
+    while (chiusura.wait_for(5ms) != std::future_status::ready)
+        AvanzaOrologio(100ms);
+    const auto durata = OrologioFinto() - inizio;
+    EXPECT_EQ(chiusura.get(), 2);
+    EXPECT_GE(durata, 3s);  // it did wait for the exchange
+    EXPECT_LT(durata, 30s); // but not for the minute the exchange would have taken
     EXPECT_EQ(canale.Caricamenti(), 1);
     ASSERT_EQ(scambio.wait_for(1s), std::future_status::ready);
     EXPECT_EQ(scambio.get(), 4);
@@ -381,7 +380,6 @@ TEST_F(ScambioTest, TheThreadStepsTheModemOnlyForAModemLinkAndNotWhilePaused) {
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(modem.Stato.load(), TKivModem::StatoAvvio);
     thread.Pausa = false;
-    for (int i = 0; i < 50 && modem.Stato.load() == TKivModem::StatoAvvio; ++i)
-        std::this_thread::sleep_for(20ms);
+    testing_support::AttendiFinche([&] { return modem.Stato.load() != TKivModem::StatoAvvio; });
     EXPECT_EQ(modem.Stato.load(), TKivModem::StatoAttesa);
 }

@@ -3,6 +3,7 @@
 #include "KivCanaleFinto.h"
 #include "link/ServerUdpLink.h"
 #include "link/def_ver11.h"
+#include "support/Attesa.h"
 #include "support/ScriptedDialogs.h"
 
 #include <arpa/inet.h>
@@ -78,10 +79,7 @@ class ServerUdp : public testing::Test {
             if (r.find(parte) != std::string::npos) return true;
         return false;
     }
-    template <class F> void Attendi(F f) {
-        for (int i = 0; i < 300 && !f(); ++i)
-            std::this_thread::sleep_for(5ms);
-    }
+    template <class F> void Attendi(F f) { testing_support::AttendiFinche(f, 1500ms); }
 
     TFrameComunic Comando(std::uint8_t c, std::uint8_t risposta) {
         TFrameComunic f;

@@ -3,9 +3,10 @@
 #include "link/KivCanaleFinto.h"
 #include "link/KivFormModComFrm.h"
 #include "link/KivModCom.h"
-#include "support/Simulatore.h"
 #include "serial/SerialTestSupport.h"
+#include "support/Attesa.h"
 #include "support/ScriptedDialogs.h"
+#include "support/Simulatore.h"
 #include "support/TempFolder.h"
 
 #include "platform/gui/qt/QtUiThread.h"
@@ -150,8 +151,9 @@ TEST_F(DialogoTest, ModemTestReportsTheOutcome) {
     auto* modem = Figlio<QComboBox>(d, "ComViaModem");
     modem->setCurrentIndex(modem->findText("COM9"));
     d.LimiteProvaModem = 10s;
-    auto orologio = std::async(std::launch::async, [] {
-        std::this_thread::sleep_for(400ms);
+    TKivModem& modemLinea = com.FormModCom()->Modem();
+    auto orologio = std::async(std::launch::async, [&] {
+        testing_support::AttendiFinche([&] { return modemLinea.Stato.load() == TKivModem::StatoAttesa; });
         testing_support::AvanzaOrologio(3100ms); // the settle time before the hang-up
     });
     d.TestModemBtnClick();

@@ -5,6 +5,7 @@
 #include "link/KivModCom.h"
 #include "link/def_ver11.h"
 #include "serial/SerialTestSupport.h"
+#include "support/Attesa.h"
 #include "support/Simulatore.h"
 #include "support/TempFolder.h"
 
@@ -40,13 +41,13 @@ class SimTest : public ::testing::Test {
     }
 
     // Starts the panel with `opzioni` and the link on its line.
-    void Avvia(const std::vector<std::string>& opzioni, std::uint8_t tipo = TipoCavo) {
+    void Avvia(const std::vector<std::string>& opzioni, std::uint8_t tipo = ConnessioneCavo) {
         sim = std::make_unique<Simulatore>(PortaSim, opzioni);
         ASSERT_TRUE(sim->Pronto());
         TConfigCom c;
         c.TipoConnessione = tipo;
-        c.ComCavo = tipo == TipoCavo ? PortaSim : 0;
-        c.ComModem = tipo == TipoModem ? PortaSim : 0;
+        c.ComCavo = tipo == ConnessioneCavo ? PortaSim : 0;
+        c.ComModem = tipo == ConnessioneModem ? PortaSim : 0;
         c.StrInit1.Imposta("ATE0V0");
         c.StrInit2.Imposta("AT&D2X0");
         c.StrInit3.Imposta("ATH");
@@ -67,6 +68,15 @@ class SimTest : public ::testing::Test {
     }
 
     std::uint64_t Inviati() { return com.FormModCom()->ThreadCom().FrameInviati(); }
+
+    TKivModem& Modem() { return com.FormModCom()->Modem(); }
+    // Until the connect has reset the modem and asked for the call, the modem then waiting out its
+    // settle time: the clock may jump over it.
+    void AttendiAssestamentoPerChiamata() {
+        testing_support::AttendiFinche([&] {
+            return Modem().RichiestaChiamata.load() && Modem().Stato.load() == TKivModem::StatoAttesa;
+        });
+    }
 
     TFrameComunic Identifica() {
         TFrameComunic f;
@@ -177,10 +187,10 @@ TEST_F(SimTest, CorruptedRepliesNeverReachTheCallerAsSuccess) {
 TEST_F(SimTest, ConnectThroughTheSimulatedModemThenExchange) {
     com.NumTentativi = 3;
     com.TimeoutComandDec = 20;
-    Avvia({"--modem", "--modem-connect-delay-ms", "100", "--modem-guard-ms", "0"}, TipoModem);
+    Avvia({"--modem", "--modem-connect-delay-ms", "100", "--modem-guard-ms", "0"}, ConnessioneModem);
     EXPECT_FALSE(com.Connesso());
-    auto orologio = std::async(std::launch::async, [] {
-        std::this_thread::sleep_for(300ms);
+    auto orologio = std::async(std::launch::async, [&] {
+        AttendiAssestamentoPerChiamata();
         testing_support::AvanzaOrologio(3100ms); // the settle time before the first hang-up
     });
     EXPECT_EQ(com.Connetti("0123456", 3), 2);
@@ -193,14 +203,15 @@ TEST_F(SimTest, ConnectThroughTheSimulatedModemThenExchange) {
 }
 
 TEST_F(SimTest, ADisconnectDuringTheModemWaitEndsTheConnectAtOnce) {
-    Avvia({"--modem", "--modem-connect-delay-ms", "60000", "--modem-guard-ms", "0"}, TipoModem);
+    Avvia({"--modem", "--modem-connect-delay-ms", "60000", "--modem-guard-ms", "0"}, ConnessioneModem);
     TKivModComFrm& f = *com.FormModCom();
     // The disconnect comes from a message handled while the connect waits, as a menu click would.
     std::atomic<bool> chiuso{false};
     auto orologio = std::async(std::launch::async, [&] {
-        std::this_thread::sleep_for(300ms);
+        AttendiAssestamentoPerChiamata();
         testing_support::AvanzaOrologio(3100ms);
-        std::this_thread::sleep_for(1500ms);
+        // The call has gone out: the connect now waits for the modem's answer.
+        testing_support::AttendiFinche([&] { return Modem().Stato.load() == TKivModem::StatoChiamata; });
         platform::UiThread()->Post([&] {
             com.Disconnetti();
             chiuso = true;
@@ -218,9 +229,9 @@ TEST_F(SimTest, AnIncomingCallIsAnsweredWhenEnabled) {
     com.TimeoutComandDec = 20;
     Avvia({"--modem", "--modem-ring-every-s", "0.3", "--modem-connect-delay-ms", "100", "--modem-guard-ms",
            "0"},
-          TipoModem);
-    auto orologio = std::async(std::launch::async, [] {
-        std::this_thread::sleep_for(300ms);
+          ConnessioneModem);
+    auto orologio = std::async(std::launch::async, [&] {
+        testing_support::AttendiFinche([&] { return Modem().Stato.load() == TKivModem::StatoAttesa; });
         testing_support::AvanzaOrologio(3100ms);
     });
     // The link thread answers the panel's call and runs the handshake by itself.

@@ -46,7 +46,7 @@ class TestSegnale : public ::testing::Test {
         sim = std::make_unique<testing_support::Simulatore>(PortaModem, opzioni);
         ASSERT_TRUE(sim->Pronto());
         TConfigCom c;
-        c.TipoConnessione = TipoModem;
+        c.TipoConnessione = ConnessioneModem;
         c.ComModem = PortaModem;
         c.StrInit1.Imposta("ATE0V0");
         c.StrInit2.Imposta("AT&D2X0");

@@ -3,6 +3,7 @@
 #include "platform/win32/Win32Comm.h"
 #include "platform/win32/Win32Registry.h"
 #include "serial/SerialTestSupport.h"
+#include "support/Attesa.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,13 @@ class Win32CommTest : public ::testing::Test {
         EXPECT_TRUE(ReadFile(h, out.data(), max, &n, nullptr));
         out.resize(n);
         return out;
+    }
+    // Bytes the port has received and nobody has read yet.
+    DWORD InCoda() {
+        DWORD errors = 0;
+        COMSTAT st{};
+        ClearCommError(h, &errors, &st);
+        return st.cbInQue;
     }
 
     StoreScope store;
@@ -110,7 +118,7 @@ TEST_F(Win32CommTest, ReadsHonourTheTimeouts) {
     Open();
     EXPECT_EQ(ReadNow(), "");
     pty.Write("abc");
-    std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(testing_support::AttendiFinche([&] { return InCoda() == 3; }));
     EXPECT_EQ(ReadNow(), "abc");
 
     // A total time-out returns what came.
@@ -122,12 +130,15 @@ TEST_F(Win32CommTest, ReadsHonourTheTimeouts) {
     EXPECT_TRUE(ReadFile(h, buf, 8, &n, nullptr));
     EXPECT_EQ(n, 1u);
 
-    // With no time-outs the read waits for every byte asked for.
+    // With no time-outs the read waits for every byte asked for: once it has taken the first two,
+    // the other two come.
     COMMTIMEOUTS none{};
     SetCommTimeouts(h, &none);
+    pty.Write("12");
+    ASSERT_TRUE(testing_support::AttendiFinche([&] { return InCoda() == 2; }));
     std::thread writer([&] {
-        std::this_thread::sleep_for(20ms);
-        pty.Write("1234");
+        testing_support::AttendiFinche([&] { return InCoda() == 0; });
+        pty.Write("34");
     });
     OVERLAPPED ov{};
     ASSERT_TRUE(ReadFile(h, buf, 4, &n, &ov));
@@ -142,6 +153,8 @@ TEST_F(Win32CommTest, PurgeAbortCutsAWaitingReadShort) {
     Open();
     COMMTIMEOUTS none{};
     SetCommTimeouts(h, &none);
+    pty.Write("x");
+    ASSERT_TRUE(testing_support::AttendiFinche([&] { return InCoda() == 1; }));
     std::atomic<bool> done{false};
     DWORD error = 0;
     std::thread reader([&] {
@@ -150,7 +163,8 @@ TEST_F(Win32CommTest, PurgeAbortCutsAWaitingReadShort) {
         if (!ReadFile(h, buf, 4, &n, nullptr)) error = GetLastError();
         done = true;
     });
-    std::this_thread::sleep_for(20ms);
+    // The read has taken the byte and waits for three more.
+    ASSERT_TRUE(testing_support::AttendiFinche([&] { return InCoda() == 0; }));
     EXPECT_FALSE(done.load());
     EXPECT_TRUE(PurgeComm(h, PURGE_RXABORT | PURGE_RXCLEAR));
     reader.join();
@@ -169,7 +183,7 @@ TEST_F(Win32CommTest, WritesReachTheOtherSideAndQueuesAreCounted) {
     EXPECT_TRUE(FlushFileBuffers(h));
 
     pty.Write("12345678");
-    std::this_thread::sleep_for(20ms);
+    ASSERT_TRUE(testing_support::AttendiFinche([&] { return InCoda() == 8; }));
     DWORD errors = 99;
     COMSTAT st{};
     ASSERT_TRUE(ClearCommError(h, &errors, &st));
@@ -240,8 +254,9 @@ TEST_F(Win32CommTest, TheEventWaitCompletesOnInputAndWakesOnItsEvent) {
     EXPECT_EQ(GetLastError(), ERROR_IO_INCOMPLETE);
 
     // SetEvent from elsewhere ends the wait at once; the request stays pending.
+    const pid_t waiter = gettid();
     std::thread waker([&] {
-        std::this_thread::sleep_for(20ms);
+        testing_support::AttendiThreadFermo(waiter);
         SetEvent(ev);
     });
     EXPECT_EQ(WaitForSingleObject(ev, INFINITE), WAIT_OBJECT_0);
@@ -281,10 +296,17 @@ TEST_F(Win32CommTest, ChangingTheMaskOrCancellingCompletesThePendingWait) {
     EXPECT_FALSE(GetOverlappedResult(h, &ov, &n, TRUE));
     EXPECT_EQ(GetLastError(), ERROR_OPERATION_ABORTED);
 
-    // Closing the port ends a wait in progress on another thread.
+    // Closing the port ends a wait in progress on another thread (the cancel above left the event
+    // signalled: a wait on it would end at once).
+    ResetEvent(ev);
     ASSERT_FALSE(WaitCommEvent(h, &mask, &ov));
-    std::thread waiter([&] { EXPECT_EQ(WaitForSingleObject(ev, INFINITE), WAIT_OBJECT_0); });
-    std::this_thread::sleep_for(20ms);
+    std::atomic<pid_t> tid{0};
+    std::thread waiter([&] {
+        tid = gettid();
+        EXPECT_EQ(WaitForSingleObject(ev, INFINITE), WAIT_OBJECT_0);
+    });
+    testing_support::AttendiFinche([&] { return tid.load() != 0; });
+    testing_support::AttendiThreadFermo(tid.load());
     CloseHandle(h);
     h = INVALID_HANDLE_VALUE;
     waiter.join();

@@ -1,5 +1,6 @@
 // The panel on a pseudo-terminal: requests written on the slave side get their wire replies, read
 // back and taken apart here with this file's own bytes and decoder.
+#include "support/Attesa.h"
 #include "tools/sim/SimFaults.h"
 #include "tools/sim/SimPanel.h"
 #include "tools/sim/SimServer.h"
@@ -79,9 +80,7 @@ class PtyServer : public ::testing::Test {
     // The server counts a reply once its last byte is written, so the reader may hold the reply a
     // moment before the count moves: give it that moment instead of racing it.
     std::size_t RepliesSentSettled(std::size_t expected) {
-        const auto until = std::chrono::steady_clock::now() + 2s;
-        while (server_->RepliesSent() < expected && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(1ms);
+        testing_support::AttendiFinche([&] { return server_->RepliesSent() >= expected; }, 2s);
         return server_->RepliesSent();
     }
 
@@ -201,8 +200,9 @@ TEST_F(PtyServer, CorruptedRepliesFailTheirCheck) {
         const auto reply = TakeFrame(got);
         EXPECT_FALSE(reply && reply->ChecksumOk && reply->Command == 1 && reply->Data == (Bytes{164, 11, 1}))
             << "attempt " << i;
-        // Let the remains of the frame arrive before the next request.
-        std::this_thread::sleep_for(20ms);
+        // The remains of the frame are all written once the reply is counted.
+        ASSERT_TRUE(
+            testing_support::AttendiFinche([&] { return server_->RepliesSent() == std::size_t(i) + 1; }));
         Bytes drain(64);
         while (::read(fd_, drain.data(), drain.size()) > 0) {
         }
@@ -215,7 +215,7 @@ TEST_F(PtyServer, StopEndsTheServerEvenDuringALongDelay) {
     panel.SetFaults(f);
     Start();
     Write(kIdentification);
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(testing_support::AttendiFinche([&] { return server_->FramesReceived() == 1; }));
     StopServer();
     EXPECT_TRUE(runOk_) << runError_;
     EXPECT_EQ(server_->FramesReceived(), 1u);

@@ -2,6 +2,7 @@
 #include "config/GetMessage_11.h"
 #include "link/ServerUdpLink.h"
 #include "link/def_ver11.h"
+#include "support/Attesa.h"
 #include "support/Simulatore.h"
 
 #include <gtest/gtest.h>
@@ -13,9 +14,7 @@ TEST(SimUdp, ConnectsAnswersFramesAndStopsAfterCommand22) {
     testing_support::Simulatore sim(
         {"--udp", "127.0.0.1:" + std::to_string(link.PortaAscolto()), "--ident", "P7"});
     ASSERT_TRUE(sim.Pronto());
-    for (int i = 0; i < 400 && !link.Connesso(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    ASSERT_TRUE(link.Connesso());
+    ASSERT_TRUE(testing_support::AttendiFinche([&] { return link.Connesso(); }));
     EXPECT_EQ(link.Stato().IdentRemoto, "P7");
     IdCentraleRx = 0;
     EXPECT_EQ(RichiediIdentificazione(link), EsitoOk);

@@ -107,12 +107,18 @@ TEST(ControlloAspetto, FindsKeysEmptyCaptionsCutTextsAndOverlapsTheUserCanSee) {
                                       }))
         << Elenco(problemi);
     for (const ProblemaAspetto& p : problemi) {
-        if (p.Controllo == "Tagliata")
+        // Braces: the assertion macros end in an if-else of their own.
+        if (p.Controllo == "Tagliata") {
             EXPECT_THAT(p.Descrizione(),
                         testing::StartsWith("Prova [Inglese]: clipped text: Tagliata (QLabel) "
                                             "\"Una descrizione troppo lunga\": needs "));
-        if (p.Controllo == "Uno") EXPECT_THAT(p.Descrizione(), testing::HasSubstr("Due (QPushButton)"));
-        if (p.Controllo == "Lingue") EXPECT_EQ(p.Testo, "Configuración de comunicación");
+        }
+        if (p.Controllo == "Uno") {
+            EXPECT_THAT(p.Descrizione(), testing::HasSubstr("Due (QPushButton)"));
+        }
+        if (p.Controllo == "Lingue") {
+            EXPECT_EQ(p.Testo, "Configuración de comunicación");
+        }
     }
 }
 
@@ -175,7 +181,7 @@ TEST_F(Aspetto, EveryPageOfTheMainWindowInEveryLanguage) {
 }
 
 TEST_F(Aspetto, TheOptionsLinkSettingsAndWaitWindowsInEveryLanguage) {
-    ScriviComConfig(TipoModem); // a modem link: the link settings window shows all its controls
+    ScriviComConfig(ConnessioneModem); // a modem link: the link settings window shows all its controls
     CreaFinestre();
     MostraMainFrm();
     for (int lingua = 0; lingua < 4; ++lingua) {

@@ -42,7 +42,8 @@ TEST(SplashSuSchermo, ShowsTheLogoBeforeAnyMessageRuns) {
     // The picture must be the logo, not a plain panel: many colours.
     std::set<QRgb> colori;
     for (int y = 0; y < atteso.height(); y += 4)
-        for (int x = 0; x < atteso.width(); x += 4) colori.insert(atteso.pixel(x, y));
+        for (int x = 0; x < atteso.width(); x += 4)
+            colori.insert(atteso.pixel(x, y));
     EXPECT_GT(colori.size(), 50u) << "the logo did not load";
 
     EXPECT_EQ(schermo.size(), atteso.size());
