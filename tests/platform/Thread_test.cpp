@@ -3,6 +3,8 @@
 
 #include "platform/diag/Diagnostica.h"
 
+#include "support/Attesa.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -157,8 +159,7 @@ TEST(Threads, DestroyingAThreadThatStillRunsItsBodyIsRefused) {
     {
         Forgotten f;
         f.Start();
-        while (!forgottenRunning)
-            std::this_thread::sleep_for(1ms);
+        ASSERT_TRUE(testing_support::AttendiFinche([] { return forgottenRunning.load(); }));
     }
     EXPECT_TRUE(forgottenEnded.load());
     ASSERT_EQ(lines.size(), 1u);
@@ -172,8 +173,7 @@ TEST(ThreadsDeathTest, DestroyingAThreadThatStillRunsItsBodyIsRefused) {
         {
             Forgotten f;
             f.Start();
-            while (!forgottenRunning)
-                std::this_thread::sleep_for(1ms);
+            testing_support::AttendiFinche([] { return forgottenRunning.load(); });
         },
         "vm415: Thread: destroyed while its body still runs");
 }
@@ -189,8 +189,7 @@ TEST(Threads, AThreadWhoseBodyHasEndedMayBeLeftToTheBaseToJoin) {
     {
         Brief b;
         b.Start();
-        while (!b.Finished())
-            std::this_thread::sleep_for(1ms);
+        ASSERT_TRUE(testing_support::AttendiFinche([&] { return b.Finished(); }));
     }
     EXPECT_TRUE(lines.empty());
 }
