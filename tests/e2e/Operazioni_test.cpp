@@ -88,13 +88,7 @@ class EndToEnd : public ProgramWindows {
     EndToEnd() {
         CreaFinestre();
         MostraMainFrm();
-        // Closes the wait window once the operation is over, as the user would.
-        QObject::connect(&utente, &QTimer::timeout, [] {
-            const TThreadCom* w = OperazioneCentraleInCorso();
-            if (AttesaFrm && AttesaFrm->isVisible() && w && w->Finished() && AttesaFrm->Okbutton->isVisible())
-                AttesaFrm->Okbutton->click();
-        });
-        utente.start(5);
+        ChiudiAttesaAllaFine(utente);
     }
     ~EndToEnd() override {
         utente.stop();

@@ -30,13 +30,7 @@ class RemotoUdp : public ProgramWindows {
         ScriviComConfig(ConnessioneCavo);
         CreaFinestre();
         MostraMainFrm();
-        // Closes the wait window once the operation is over, as the user would.
-        QObject::connect(&utente, &QTimer::timeout, [] {
-            const TThreadCom* w = OperazioneCentraleInCorso();
-            if (AttesaFrm && AttesaFrm->isVisible() && w && w->Finished() && AttesaFrm->Okbutton->isVisible())
-                AttesaFrm->Okbutton->click();
-        });
-        utente.start(5);
+        ChiudiAttesaAllaFine(utente);
     }
     ~RemotoUdp() override { utente.stop(); }
 

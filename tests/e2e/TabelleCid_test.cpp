@@ -47,12 +47,7 @@ TEST_F(TabelleCid, AnEditedTableTravelsToThePanelAndTheOtherStaysAsItWas) {
     MainFrm->TabellaEventiCid2Btn->click();
     // The wait window is closed once the send is over, as the user would.
     QTimer utente;
-    QObject::connect(&utente, &QTimer::timeout, [] {
-        const TThreadCom* w = OperazioneCentraleInCorso();
-        if (AttesaFrm->isVisible() && w && w->Finished() && AttesaFrm->Okbutton->isVisible())
-            AttesaFrm->Okbutton->click();
-    });
-    utente.start(5);
+    ChiudiAttesaAllaFine(utente);
     dialogs_.AnswerYes();
     MainFrm->MiInviaCentrale->trigger();
     ASSERT_EQ(platform::gui::ToCp1252(AttesaFrm->windowTitle()), GetMessaggio("STRATTESA_COMOK"));

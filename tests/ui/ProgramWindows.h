@@ -9,12 +9,16 @@
 #include "serial/SerialTestSupport.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TempFolder.h"
+#include "ui/Attesa.h"
 #include "ui/Finestre.h"
 #include "ui/Main.h"
+#include "ui/OperazioniCentrale.h"
 #include "ui/Opzioni.h"
 
 #include <QLocale>
+#include <QPushButton>
 #include <QString>
+#include <QTimer>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
@@ -55,6 +59,17 @@ class ProgramWindows : public testing::Test {
         std::vector<std::uint8_t> v(sizeof c);
         std::memcpy(v.data(), &c, sizeof c);
         folder_.Write("comconfig.cfg", v);
+    }
+
+    // While `Utente` runs, presses the wait window's OK once the panel operation is over, as the
+    // user would.
+    static void ChiudiAttesaAllaFine(QTimer& Utente) {
+        QObject::connect(&Utente, &QTimer::timeout, [] {
+            const TThreadCom* w = OperazioneCentraleInCorso();
+            if (AttesaFrm && AttesaFrm->isVisible() && w && w->Finished() && AttesaFrm->Okbutton->isVisible())
+                AttesaFrm->Okbutton->click();
+        });
+        Utente.start(5);
     }
 
     serial_test::StoreScope portStore_;
