@@ -100,33 +100,17 @@ class EndToEnd : public ProgramWindows {
     void NuovoCom(int tentativi = 10, int timeoutDec = 3) {
         com.reset();
         com = std::make_unique<TKivModCom>();
-        com->OpzioniFinestra.AttesaListaCom = 0ms;
-        com->OpzioniFinestra.AttesaApertura = 0ms;
-        com->OpzioniFinestra.AttesaChiusura = 0ms;
-        com->OpzioniFinestra.AscoltaDispositivi = false;
+        com->OpzioniFinestra = testing_support::OpzioniSenzaAttese();
         com->NumTentativi = std::uint8_t(tentativi);
         com->TimeoutComandDec = timeoutDec;
-    }
-
-    void ScriviComConfig(std::uint8_t tipo) {
-        TConfigCom c;
-        c.TipoConnessione = tipo;
-        c.ComCavo = tipo == ConnessioneCavo ? PortaSim : 0;
-        c.ComModem = tipo == ConnessioneModem ? PortaSim : 0;
-        c.StrInit1.Imposta("ATE0V0");
-        c.StrInit2.Imposta("AT&D2X0");
-        c.StrInit3.Imposta("ATH");
-        c.StrDial.Imposta("ATD");
-        std::vector<std::uint8_t> v(sizeof c);
-        std::memcpy(v.data(), &c, sizeof c);
-        folder_.Write("comconfig.cfg", v);
     }
 
     // Starts vm415-sim with `opzioni` and the link on its line.
     void Avvia(std::vector<std::string> opzioni, std::uint8_t tipo = ConnessioneCavo) {
         sim = std::make_unique<Simulatore>(PortaSim, opzioni);
         ASSERT_TRUE(sim->Pronto());
-        ScriviComConfig(tipo);
+        ScriviComConfig(tipo, tipo == ConnessioneCavo ? PortaSim : 0,
+                        tipo == ConnessioneModem ? PortaSim : 0);
         NuovoCom();
         com->Loaded();
         ASSERT_TRUE(com->FormModCom()->ComPort.Active());
@@ -406,7 +390,7 @@ TEST_F(EndToEnd, ATimeOutAtZoneBlock4KeepsTheRestAsItWas) {
         std::string e;
         server.Run(e);
     });
-    ScriviComConfig(ConnessioneCavo);
+    ScriviComConfig(ConnessioneCavo, PortaSim);
     // Long enough that no earlier block is ever asked twice (the count above relies on it).
     NuovoCom(2, 5);
     com->Loaded();

@@ -1,6 +1,7 @@
 #pragma once
 // A scripted line in place of the link settings window, and a clock that tests move forward: the
 // modem state machine and the command exchange run against them without a port or real waits.
+#include "link/ConfigComProva.h"
 #include "link/KivCanale.h"
 
 #include <atomic>
@@ -153,14 +154,7 @@ class CanaleFinto : public TKivCanale {
     std::uint64_t sveglie_ = 0;
     std::atomic<int> svuotamenti_{0};
     std::atomic<int> caricamenti_{0};
-    TConfigCom config = [] {
-        TConfigCom c;
-        c.StrInit1.Imposta("ATE0V0");
-        c.StrInit2.Imposta("AT&D2X0");
-        c.StrInit3.Imposta("ATH");
-        c.StrDial.Imposta("ATD");
-        return c;
-    }();
+    TConfigCom config = ConfigCom(ConnessioneCavo);
 };
 
 } // namespace testing_support

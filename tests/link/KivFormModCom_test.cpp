@@ -1,5 +1,6 @@
 // The link settings window without its widgets: the settings file, the port list and the port
 // choice, opening and reopening the port, device removal, and the receive ring.
+#include "link/ConfigComProva.h"
 #include "link/KivModCom.h"
 #include "serial/SerialTestSupport.h"
 #include "support/TempFolder.h"
@@ -33,27 +34,15 @@ struct Aperture {
 
 std::vector<std::uint8_t> FileConfig(std::uint8_t tipo, std::uint8_t cavo, std::uint8_t modem,
                                      const std::string& init1 = "ATE0V0") {
-    TConfigCom c;
-    c.TipoConnessione = tipo;
-    c.ComCavo = cavo;
-    c.ComModem = modem;
+    TConfigCom c = testing_support::ConfigCom(tipo, cavo, modem);
     c.StrInit1.Imposta(init1);
-    c.StrInit2.Imposta("AT&D2X0");
-    c.StrInit3.Imposta("ATH");
     c.StrDial.Imposta("ATDT");
-    std::vector<std::uint8_t> v(sizeof c);
-    std::memcpy(v.data(), &c, sizeof c);
-    return v;
+    return testing_support::FileConfigCom(c);
 }
 
 class FinestraTest : public ::testing::Test {
   protected:
-    FinestraTest() : cartella(dati.Path()) {
-        com.OpzioniFinestra.AttesaListaCom = 0ms;
-        com.OpzioniFinestra.AttesaApertura = 0ms;
-        com.OpzioniFinestra.AttesaChiusura = 0ms;
-        com.OpzioniFinestra.AscoltaDispositivi = false;
-    }
+    FinestraTest() : cartella(dati.Path()) { com.OpzioniFinestra = testing_support::OpzioniSenzaAttese(); }
     TKivModComFrm& F() { return *com.FormModCom(); }
     TConfigCom Letto() {
         const auto v = dati.Read("comconfig.cfg");

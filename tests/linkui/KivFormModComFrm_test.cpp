@@ -1,5 +1,6 @@
 // The link settings dialog: its controls show the window's state, the buttons act on it, the
 // edits keep a stored 16-character string, and closing applies the choice on screen.
+#include "link/ConfigComProva.h"
 #include "link/KivCanaleFinto.h"
 #include "link/KivFormModComFrm.h"
 #include "link/KivModCom.h"
@@ -28,12 +29,7 @@ namespace {
 
 class DialogoTest : public ::testing::Test {
   protected:
-    DialogoTest() : cartella(dati.Path()) {
-        com.OpzioniFinestra.AttesaListaCom = 0ms;
-        com.OpzioniFinestra.AttesaApertura = 0ms;
-        com.OpzioniFinestra.AttesaChiusura = 0ms;
-        com.OpzioniFinestra.AscoltaDispositivi = false;
-    }
+    DialogoTest() : cartella(dati.Path()) { com.OpzioniFinestra = testing_support::OpzioniSenzaAttese(); }
     template <class W> W* Figlio(QWidget& d, const char* nome) {
         W* w = d.findChild<W*>(nome);
         EXPECT_NE(w, nullptr) << nome;

@@ -1,6 +1,7 @@
 // The serial link component against the simulated panel on a pseudo-terminal: exchanges through
 // the command set, attempts and time-outs, wrong and late replies, the busy link, corrupted
 // replies, and the connect through the simulated modem.
+#include "link/ConfigComProva.h"
 #include "link/KivCanaleFinto.h"
 #include "link/KivModCom.h"
 #include "link/def_ver11.h"
@@ -28,10 +29,7 @@ constexpr int PortaSim = 7;
 class SimTest : public ::testing::Test {
   protected:
     SimTest() : cartella(dati.Path()) {
-        com.OpzioniFinestra.AttesaListaCom = 0ms;
-        com.OpzioniFinestra.AttesaApertura = 0ms;
-        com.OpzioniFinestra.AttesaChiusura = 0ms;
-        com.OpzioniFinestra.AscoltaDispositivi = false;
+        com.OpzioniFinestra = testing_support::OpzioniSenzaAttese();
         com.OpzioniFinestra.Orologio = &testing_support::OrologioFinto;
         com.OpzioniFinestra.PauseSgancio = {50ms, 50ms, 50ms};
     }
@@ -44,17 +42,9 @@ class SimTest : public ::testing::Test {
     void Avvia(const std::vector<std::string>& opzioni, std::uint8_t tipo = ConnessioneCavo) {
         sim = std::make_unique<Simulatore>(PortaSim, opzioni);
         ASSERT_TRUE(sim->Pronto());
-        TConfigCom c;
-        c.TipoConnessione = tipo;
-        c.ComCavo = tipo == ConnessioneCavo ? PortaSim : 0;
-        c.ComModem = tipo == ConnessioneModem ? PortaSim : 0;
-        c.StrInit1.Imposta("ATE0V0");
-        c.StrInit2.Imposta("AT&D2X0");
-        c.StrInit3.Imposta("ATH");
-        c.StrDial.Imposta("ATD");
-        std::vector<std::uint8_t> v(sizeof c);
-        std::memcpy(v.data(), &c, sizeof c);
-        dati.Write("comconfig.cfg", v);
+        dati.Write("comconfig.cfg", testing_support::FileConfigCom(testing_support::ConfigCom(
+                                        tipo, tipo == ConnessioneCavo ? PortaSim : 0,
+                                        tipo == ConnessioneModem ? PortaSim : 0)));
         com.Loaded();
         ASSERT_TRUE(com.FormModCom()->ComPort.Active());
     }

@@ -1,6 +1,7 @@
 // The GSM signal-test windows against the simulated modem: what registration, operator and signal
 // replies show, and that the link thread's modem polling is suspended only while a cycle talks to
 // the modem, however the cycle ends.
+#include "link/ConfigComProva.h"
 #include "link/KivCanaleFinto.h"
 #include "link/KivModCom.h"
 #include "link/KivTestModemFrm.h"
@@ -30,10 +31,7 @@ constexpr int PortaModem = 11;
 class TestSegnale : public ::testing::Test {
   protected:
     TestSegnale() : cartella(dati.Path()) {
-        com.OpzioniFinestra.AttesaListaCom = 0ms;
-        com.OpzioniFinestra.AttesaApertura = 0ms;
-        com.OpzioniFinestra.AttesaChiusura = 0ms;
-        com.OpzioniFinestra.AscoltaDispositivi = false;
+        com.OpzioniFinestra = testing_support::OpzioniSenzaAttese();
         com.OpzioniFinestra.Orologio = &testing_support::OrologioFinto;
         com.OpzioniFinestra.PauseSgancio = {20ms, 20ms, 20ms};
         com.ViewErrorRate = true;
@@ -45,16 +43,8 @@ class TestSegnale : public ::testing::Test {
         opzioni.insert(opzioni.end(), gsm.begin(), gsm.end());
         sim = std::make_unique<testing_support::Simulatore>(PortaModem, opzioni);
         ASSERT_TRUE(sim->Pronto());
-        TConfigCom c;
-        c.TipoConnessione = ConnessioneModem;
-        c.ComModem = PortaModem;
-        c.StrInit1.Imposta("ATE0V0");
-        c.StrInit2.Imposta("AT&D2X0");
-        c.StrInit3.Imposta("ATH");
-        c.StrDial.Imposta("ATD");
-        std::vector<std::uint8_t> v(sizeof c);
-        std::memcpy(v.data(), &c, sizeof c);
-        dati.Write("comconfig.cfg", v);
+        dati.Write("comconfig.cfg", testing_support::FileConfigCom(
+                                        testing_support::ConfigCom(ConnessioneModem, 0, PortaModem)));
         com.Loaded();
         const auto fine = std::chrono::steady_clock::now() + 15s;
         while (!Thread().ModemPronto() && std::chrono::steady_clock::now() < fine) {

@@ -4,6 +4,7 @@
 // dialogs answered by the test, the UI-thread hand-over, the closing pauses and the link's waits
 // shortened, and the windows destroyed and the formats and settings put back afterwards.
 #include "config/ConfigPc.h"
+#include "link/ConfigComProva.h"
 #include "link/KivCanale.h"
 #include "platform/gui/qt/QtUiThread.h"
 #include "serial/SerialTestSupport.h"
@@ -35,10 +36,7 @@ class ProgramWindows : public testing::Test {
     ProgramWindows() : tempi_(TempiChiusuraMainFrm), opzioniLink_(OpzioniKivModCom1) {
         testing_support::CopyShippedFile("Lingue.csv", folder_.Path());
         TempiChiusuraMainFrm = {std::chrono::milliseconds(0), std::chrono::milliseconds(0)};
-        OpzioniKivModCom1.AttesaListaCom = std::chrono::milliseconds(0);
-        OpzioniKivModCom1.AttesaApertura = std::chrono::milliseconds(0);
-        OpzioniKivModCom1.AttesaChiusura = std::chrono::milliseconds(0);
-        OpzioniKivModCom1.AscoltaDispositivi = false;
+        OpzioniKivModCom1 = testing_support::OpzioniSenzaAttese(OpzioniKivModCom1);
     }
     ~ProgramWindows() override {
         DistruggiFinestre();
@@ -52,13 +50,8 @@ class ProgramWindows : public testing::Test {
     // The link settings file beside the program: connection type (ConnessioneCavo or
     // ConnessioneModem) and ports.
     void ScriviComConfig(std::uint8_t Tipo, std::uint8_t ComCavo = 0, std::uint8_t ComModem = 0) {
-        TConfigCom c;
-        c.TipoConnessione = Tipo;
-        c.ComCavo = ComCavo;
-        c.ComModem = ComModem;
-        std::vector<std::uint8_t> v(sizeof c);
-        std::memcpy(v.data(), &c, sizeof c);
-        folder_.Write("comconfig.cfg", v);
+        folder_.Write("comconfig.cfg",
+                      testing_support::FileConfigCom(testing_support::ConfigCom(Tipo, ComCavo, ComModem)));
     }
 
     // While `Utente` runs, presses the wait window's OK once the panel operation is over, as the
