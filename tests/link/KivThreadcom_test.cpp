@@ -120,6 +120,14 @@ class ScambioTest : public ::testing::Test {
             [&] { return dial() >= n && modem.Stato.load() == TKivModem::StatoChiamata; }));
     }
 
+    // Once the connect has reset the modem and asked for the call, the settle time before the
+    // hang-up passes at once.
+    void SaltaAssestamento() {
+        ASSERT_TRUE(testing_support::AttendiFinche(
+            [&] { return modem.RichiestaChiamata.load() && modem.Stato.load() == TKivModem::StatoAttesa; }));
+        AvanzaOrologio(TKivModem::TempoAssestamento + 100ms);
+    }
+
     CanaleFinto canale;
     TKivComunic comunic{&OrologioFinto};
     TKivModem modem{canale, &OrologioFinto};
@@ -306,10 +314,7 @@ TEST_F(ScambioTest, ModemConnectDialsRunsTheHandshakeAndIdentifies) {
     linea.Pannello = [](const TFrameComunic&, int) { return Codifica(Identificazione()); };
     thread.Start();
     auto esito = std::async(std::launch::async, [&] { return thread.ApriCollegamento("0612345", 3); });
-    // Once the connect has reset the modem and asked for the call, the settle time passes at once.
-    testing_support::AttendiFinche(
-        [&] { return modem.RichiestaChiamata.load() && modem.Stato.load() == TKivModem::StatoAttesa; });
-    AvanzaOrologio(3100ms); // the settle time before the hang-up
+    SaltaAssestamento();
     ASSERT_EQ(esito.wait_for(15s), std::future_status::ready);
     EXPECT_EQ(esito.get(), 2);
     EXPECT_TRUE(thread.CollegamentoAttivo());
@@ -329,6 +334,7 @@ TEST_F(ScambioTest, ModemConnectGivesUpAfterEightySecondsOrAtADisconnect) {
     linea.ModemRispondeAlDial = false;
     thread.Start();
     auto esito = std::async(std::launch::async, [&] { return thread.ApriCollegamento("1", 3); });
+    SaltaAssestamento();
     AttendiDial(1);
     AvanzaOrologio(81s);
     ASSERT_EQ(esito.wait_for(2s), std::future_status::ready);
@@ -336,6 +342,7 @@ TEST_F(ScambioTest, ModemConnectGivesUpAfterEightySecondsOrAtADisconnect) {
     EXPECT_FALSE(thread.Occupato());
 
     esito = std::async(std::launch::async, [&] { return thread.ApriCollegamento("1", 3); });
+    SaltaAssestamento();
     AttendiDial(2);
     // An exchange asked during the connect finds the link busy and sends nothing.
     const std::size_t inviati = canale.Inviati().size();
