@@ -20,11 +20,9 @@
 #include <QPushButton>
 #include <QString>
 #include <QTimer>
-#include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
 #include <ostream>
-#include <vector>
 
 // Failures show Qt texts as text.
 inline void PrintTo(const QString& s, std::ostream* os) {
