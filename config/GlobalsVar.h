@@ -13,7 +13,8 @@ template <std::size_t N> struct TStringa {
     char Testo[N];
 
     // The text held. A length byte above N (a damaged file) is read as N.
-    std::string Leggi() const { return std::string(Testo, Lunghezza <= N ? Lunghezza : N); }
+    std::string_view Vista() const { return std::string_view(Testo, Lunghezza <= N ? Lunghezza : N); }
+    std::string Leggi() const { return std::string(Vista()); }
     // Stores the text, cut to N; the characters beyond the new length are left as they were.
     void Scrivi(std::string_view s) {
         const std::size_t n = s.size() < N ? s.size() : N;

@@ -78,11 +78,8 @@ int CaricaOperatoriGsm(IListaElementi& Elementi) {
 }
 
 int IndiceOperatore(std::string_view Codice) {
-    for (int i = MaxOperatoriGsm - 1; i >= 0; --i) {
-        const TStringa<5>& voce = OperatoriGsm[i];
-        const std::size_t n = voce.Lunghezza <= voce.Capacita ? voce.Lunghezza : voce.Capacita;
-        if (std::string_view(voce.Testo, n) == Codice) return i;
-    }
+    for (int i = MaxOperatoriGsm - 1; i >= 0; --i)
+        if (OperatoriGsm[i].Vista() == Codice) return i;
     return -1;
 }
 

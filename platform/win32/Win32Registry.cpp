@@ -305,14 +305,6 @@ void AppendSection(Document& doc, const std::string& path) {
     doc.lines.push_back(Line{"[" + path + "]", br});
 }
 
-bool EnsureKey(Document& doc, const std::string& path) {
-    const std::string key = Upper(path);
-    for (const auto& li : Classify(doc))
-        if (li.kind == LineKind::Section && li.section == key) return false;
-    AppendSection(doc, path);
-    return true;
-}
-
 // Sets a value: its line is rewritten in place, or a new line goes at the end of its key (the last
 // line of the key's last block that is not blank or a comment). True when the file changed.
 bool SetValue(Document& doc, const std::string& path, const Value& v) {
@@ -759,7 +751,7 @@ LONG RegCreateKeyExA(HKEY root, const char* subKey, DWORD, char*, DWORD, DWORD, 
     Document doc = Load();
     const bool exists = View(doc).count(Upper(path)) > 0;
     if (!exists) {
-        EnsureKey(doc, path);
+        AppendSection(doc, path);
         if (!Save(doc)) return LONG(ERROR_CANTWRITE);
     }
     if (disposition) *disposition = exists ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
