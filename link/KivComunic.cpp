@@ -101,6 +101,16 @@ void TKivComunic::Scarta(std::uint8_t Codice) {
     SegnalaErrore(Codice);
 }
 
+bool TKivComunic::DleRotto(std::uint8_t B) {
+    // A sender puts only 02h, 03h or 10h after a 10h. Anything else there means a byte of the
+    // frame was lost or changed, and taking it literally lets the rest line up: the real checksum
+    // becomes the last data byte and a trailing 03h passes as the checksum. Refused as a bad sum.
+    if (!DlePendente || B == STX || B == ETX || B == DLE) return false;
+    DlePendente = false;
+    Scarta(ErroreSomma);
+    return true;
+}
+
 void TKivComunic::RiceviByte(int B) {
     if (B < 0) {
         // Frames cut off by silence are abandoned only here, when no byte is waiting.
@@ -130,6 +140,7 @@ void TKivComunic::RiceviByte(int B) {
         }
         break;
     case StatoLunghezza:
+        if (DleRotto(b)) break;
         if (ControllaDle(b)) break;
         if (b >= 1) {
             Rimanenti = b;
@@ -139,6 +150,7 @@ void TKivComunic::RiceviByte(int B) {
         }
         break;
     case StatoDati:
+        if (DleRotto(b)) break;
         if (ControllaDle(b)) break;
         BufferRx[Indice++] = b;
         if (--Rimanenti == 0) Stato = StatoSomma;

@@ -124,5 +124,7 @@ public:
 
 private:
     void Scarta(std::uint8_t Codice);
+    // True when B, after a stuffing 10h, cannot have been stuffed: the frame is then rejected.
+    bool DleRotto(std::uint8_t B);
     platform::MonotonicClock Orologio_;
 };

@@ -268,3 +268,49 @@ TEST(Receiver, StuffedStxAndEtxInsideAFrameStayData) {
     EXPECT_EQ(r.UltimoFrame.Comando, 6);
     EXPECT_EQ(Bytes(r.UltimoFrame.Dati, r.UltimoFrame.Dati + 4), (Bytes{0x02, 0x03, 0x10, 0x02}));
 }
+
+// A frame as a sender would code it, except that item `k` (0 the length byte, 1 the command,
+// then the data) goes out as 10h followed by `x`, which no sender ever stuffs; the checksum still
+// balances, as it does when the byte after a 10h was lost and the rest slid into place.
+namespace {
+Bytes ConDleRotto(std::uint8_t cmd, const Bytes& data, std::size_t k, std::uint8_t x) {
+    Bytes items{std::uint8_t(data.size() + 1), cmd};
+    items.insert(items.end(), data.begin(), data.end());
+    items[k] = x;
+    Bytes w{0x03, 0x02};
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const std::uint8_t b = items[i];
+        if (i == k || b == 0x02 || b == 0x03 || b == 0x10) w.push_back(0x10);
+        w.push_back(b);
+    }
+    std::uint8_t sum = 0;
+    for (std::size_t i = 1; i < w.size(); ++i)
+        sum = std::uint8_t(sum + w[i]);
+    w.insert(w.end(), {std::uint8_t(0 - sum), 0x03, 0x03});
+    return w;
+}
+} // namespace
+
+TEST(Receiver, ABrokenStuffingIsRefusedAndTheNextFrameComesThrough) {
+    // A4 03 41 sent as ... A4 10 03 01 41 with the 03h lost: it used to pass as command 1, A4 01 41.
+    CountingReceiver r;
+    r.Feed({0x03, 0x02, 0x04, 0x01, 0xA4, 0x10, 0x01, 0x41, 0x03, 0x03});
+    EXPECT_EQ(r.UltimoFrame.Comando, 0);
+    EXPECT_EQ(r.Errori, std::vector<int>{2});
+    EXPECT_EQ(r.Stato, 0);
+
+    const Bytes data{0x05, 0x41, 0x00};
+    for (std::size_t k = 0; k < data.size() + 2; ++k) {
+        for (int x = 0; x < 256; ++x) {
+            if (x == 0x02 || x == 0x03 || x == 0x10) continue;
+            // At the length byte only the frame's own length would otherwise line up.
+            if (k == 0 && x != int(data.size() + 1)) continue;
+            CountingReceiver q;
+            q.Feed(ConDleRotto(0x0D, data, k, std::uint8_t(x)));
+            ASSERT_EQ(q.UltimoFrame.Comando, 0) << "item " << k << " after 10h: " << x;
+            ASSERT_EQ(q.Errori, std::vector<int>{2}) << k << ' ' << x;
+            q.Feed(Wire(MakeFrame(0x0D, data)));
+            ASSERT_EQ(q.UltimoFrame.Comando, 0x0D) << k << ' ' << x;
+        }
+    }
+}

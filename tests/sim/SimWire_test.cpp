@@ -95,6 +95,10 @@ TEST(SimWire, RejectedFramesLeaveTheNextOneIntact) {
          FrameReceiver::Reject::ZeroLength},
         {"no 03h after the checksum", {0x03, 0x02, 0x01, 0x01, 0xFC, 0x07}, FrameReceiver::Reject::NoTrailer},
         {"frame cut short by a bare 03h", {0x03, 0x02, 0x05, 0x03}, FrameReceiver::Reject::Interrupted},
+        // A4 03 41 sent as A4 10 03 41, its 03h lost on the line: the sum would still balance.
+        {"a byte after 10h that no sender stuffs",
+         {0x03, 0x02, 0x04, 0x01, 0xA4, 0x10, 0x01, 0x41, 0x03, 0x03},
+         FrameReceiver::Reject::BadEscape},
     };
     for (const auto& c : cases) {
         FrameReceiver rx;

@@ -88,6 +88,11 @@ std::optional<Frame> FrameReceiver::Feed(std::uint8_t b, Clock::time_point now) 
                 Fail(Reject::Interrupted, State::Idle);
                 return std::nullopt;
             }
+        } else if (!NeedsStuffing(b)) {
+            // Nothing but 02h, 03h and 10h is ever stuffed: a byte after this 10h was lost or
+            // changed, and taking this one literally could line the rest up into a good sum.
+            Fail(Reject::BadEscape, State::Discard);
+            return std::nullopt;
         }
         escaped_ = false;
         if (state_ == State::Length) {

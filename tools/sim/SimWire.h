@@ -30,7 +30,7 @@ class FrameReceiver {
     // A frame must be complete this long after its STX, or it is abandoned.
     static constexpr std::chrono::seconds FrameTimeLimit{5};
 
-    enum class Reject { None, Checksum, NoTrailer, ZeroLength, Interrupted, TimedOut };
+    enum class Reject { None, Checksum, NoTrailer, ZeroLength, Interrupted, BadEscape, TimedOut };
 
     // One received byte; a whole frame when this byte completed one.
     std::optional<Frame> Feed(std::uint8_t byte, Clock::time_point now);
