@@ -182,15 +182,14 @@ std::uint8_t TKivThreadCom::ControllaRisposta() {
     }
     TFrameComunic& arrivato = Comunic_.UltimoFrame;
     if (arrivato.Comando != 0) {
-        if (arrivato.Comando == FrameCorrente.Comando &&
-            arrivato.Lunghezza == FrameCorrente.LunghezzaRisposta) {
+        if (RispostaCorrisponde(FrameCorrente, arrivato)) {
             Canale_.ConsegnaRisposta(arrivato);
             arrivato.Comando = 0;
             FrameCorrente.Comando = 0;
             EsitoComando.store(EsitoOk);
             return EsitoOk;
         }
-        // Another command's or another length's frame: a failed attempt, resent at once.
+        // Another command's, length's or block's frame: a failed attempt, resent at once.
         arrivato.Comando = 0;
         if (Tentativi >= Canale_.NumTentativi()) return fallito();
         InviaFrameCorrente();

@@ -1,5 +1,7 @@
 #include "link/LinkComando.h"
 
+#include "link/def_ver11.h"
+
 #include <atomic>
 
 namespace {
@@ -7,6 +9,22 @@ namespace {
 std::atomic<TLinkRemoto*> linkRemoto{nullptr};
 std::atomic<TLinkComando*> linkSeriale{nullptr};
 } // namespace
+
+TRisposta ConfrontaRisposta(const TFrameComunic& Richiesta, const TFrameComunic& Risposta) {
+    if (Risposta.Comando != Richiesta.Comando || Risposta.Lunghezza != Richiesta.LunghezzaRisposta)
+        return TRisposta::AltroComando;
+    switch (Richiesta.Comando) {
+    case CmdLeggiBloccoZone:
+    case CmdLeggiBloccoCoda:
+    case CmdLeggiBloccoInseritori:
+        if (Richiesta.Lunghezza >= 1 && Risposta.Lunghezza >= 1 && Risposta.Dati[0] != Richiesta.Dati[0])
+            return TRisposta::AltroBlocco;
+        break;
+    default:
+        break;
+    }
+    return TRisposta::Corrisponde;
+}
 
 void RegistraLinkRemoto(TLinkRemoto* Link) {
     linkRemoto.store(Link);

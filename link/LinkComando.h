@@ -13,11 +13,25 @@ constexpr std::uint8_t EsitoOccupato = 1;         // another exchange holds the 
 constexpr std::uint8_t EsitoOk = 2;               // a reply with the request's command and length came
 constexpr std::uint8_t EsitoFallito = 4;          // no matching reply after the attempts, or no link
 
+// How a received frame stands to the request waiting for its reply.
+enum class TRisposta {
+    Corrisponde,  // the request's command, the reply length it waits for, and the block it named
+    AltroComando, // another command or another data length: a reply to something else
+    AltroBlocco,  // the same read of another block: a late or repeated reply to the previous request
+};
+// The one test of a reply, for every link. The reads of zone, keypad and event blocks name a block
+// and their replies echo the block they hold, which is where the reply is stored: the echo must be
+// the block asked for. Acknowledgements carry no data and so no block to compare.
+TRisposta ConfrontaRisposta(const TFrameComunic& Richiesta, const TFrameComunic& Risposta);
+inline bool RispostaCorrisponde(const TFrameComunic& Richiesta, const TFrameComunic& Risposta) {
+    return ConfrontaRisposta(Richiesta, Risposta) == TRisposta::Corrisponde;
+}
+
 class TLinkComando {
   public:
     virtual ~TLinkComando() = default;
-    // Sends the request and waits for the reply whose command equals the request's and whose
-    // data length equals its LunghezzaRisposta; resends and time-outs are the link's own.
+    // Sends the request and waits for its reply (RispostaCorrisponde); resends and time-outs are
+    // the link's own.
     virtual std::uint8_t InviaComando(const TFrameComunic& Richiesta) = 0;
     // Copies the reply accepted by the last exchange that returned EsitoOk.
     virtual void CopiaRisposta(TFrameComunic& Risposta) = 0;

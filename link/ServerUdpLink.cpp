@@ -113,7 +113,9 @@ void TServerUdpLink::UDPServerUDPRead(const std::uint8_t* Dati, std::size_t Lung
 void TServerUdpLink::RiceviByteUdp(std::uint8_t B) {
     rx_.RiceviByte(B);
     if (rx_.UltimoFrame.Comando != 0) {
-        risposta_ = rx_.UltimoFrame;
+        // A stray copy that comes right behind the reply must not push it out before it is seen.
+        if (richiesta_.Comando == 0 || risposta_.Comando == 0 || !RispostaCorrisponde(richiesta_, risposta_))
+            risposta_ = rx_.UltimoFrame;
         rx_.UltimoFrame.Comando = 0;
     }
 }
@@ -194,11 +196,22 @@ std::uint8_t TServerUdpLink::ControllaRispostaUdp(std::vector<std::string>& Log)
         ++tentativi_;
         return InviaFrameUdp(Log) ? EsitoOccupato : fallito();
     };
-    if (risposta_.Comando == richiesta_.Comando && risposta_.Lunghezza == richiesta_.LunghezzaRisposta) {
-        scadenzaSessione_ = orologio_() + TempoSessione;
-        richiesta_.Comando = 0;
-        esitoInvio_ = EsitoOk;
-        return EsitoOk;
+    if (risposta_.Comando != 0) {
+        switch (ConfrontaRisposta(richiesta_, risposta_)) {
+        case TRisposta::Corrisponde:
+            scadenzaSessione_ = orologio_() + TempoSessione;
+            richiesta_.Comando = 0;
+            esitoInvio_ = EsitoOk;
+            return EsitoOk;
+        case TRisposta::AltroBlocco:
+            // A datagram repeated or held up on the way: the reply to this request may still
+            // come, and a resend would only bring more copies.
+            Log.insert(Log.end(), {"Ignored: reply to another block", ""});
+            risposta_.Comando = 0;
+            break;
+        case TRisposta::AltroComando:
+            break;
+        }
     }
     if (risposta_.Comando == 0) {
         if (orologio_() <= scadenzaRisposta_) return EsitoOccupato;

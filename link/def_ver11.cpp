@@ -552,10 +552,9 @@ std::uint8_t InviaMessaggio(TLinkComando& Com, const TFrameComunic& Richiesta) {
     if (esito != EsitoOk) return esito;
     TFrameComunic risposta;
     link->CopiaRisposta(risposta);
-    // A link that calls a reply of another command or length a success would have the decoder
-    // store the wrong bytes: count it as a failure instead.
-    if (risposta.Comando != copia.Comando || risposta.Lunghezza != copia.LunghezzaRisposta)
-        return EsitoFallito;
+    // A link that calls a reply to something else a success would have the decoder store the
+    // wrong bytes: count it as a failure instead.
+    if (!RispostaCorrisponde(copia, risposta)) return EsitoFallito;
     DecodificaRisposta(risposta);
     return esito;
 }

@@ -202,6 +202,26 @@ TEST_F(ScambioTest, AWrongFrameIsDroppedAndTheRequestResentAtOnce) {
     EXPECT_EQ(linea.Richieste(), 6);
 }
 
+TEST_F(ScambioTest, AReplyOfAnotherBlockIsAWrongFrame) {
+    LineaFinta linea(canale);
+    canale.timeoutDec = 50;
+    // The previous block's reply, repeated or late, comes first; it must not pass for block 5's.
+    linea.Pannello = [](const TFrameComunic& r, int n) {
+        TFrameComunic f;
+        f.Comando = 13;
+        f.Lunghezza = 241;
+        f.Dati[0] = std::uint8_t(n == 1 ? r.Dati[0] - 1 : r.Dati[0]);
+        return Codifica(f);
+    };
+    TFrameComunic blocco5 = Richiesta(13, 241);
+    blocco5.Lunghezza = 1;
+    blocco5.Dati[0] = 5;
+    EXPECT_EQ(thread.EseguiComando(blocco5), 2);
+    EXPECT_EQ(linea.Richieste(), 2);
+    ASSERT_EQ(canale.Risposte().size(), 1u);
+    EXPECT_EQ(canale.Risposte()[0].Dati[0], 5);
+}
+
 TEST_F(ScambioTest, TheLateReplyToTheFirstSendIsAcceptedAfterTheResend) {
     LineaFinta linea(canale);
     canale.timeoutDec = 1;

@@ -1,6 +1,6 @@
 #pragma once
 // A link that records every request and answers from a script, deciding as the real links do: a
-// reply counts only when its command and data length match the request.
+// reply counts only when it is the reply to the request (its command, length and block).
 #include "link/LinkComando.h"
 
 #include <cstdint>
@@ -63,8 +63,7 @@ class LinkDoppio : public TLinkComando {
             r = Pannello(Richiesta);
         }
         if (Richiesta.Comando == 0) return EsitoNessunaRichiesta;
-        if (!r || r->Comando != Richiesta.Comando || r->Lunghezza != Richiesta.LunghezzaRisposta)
-            return EsitoFallito;
+        if (!r || !RispostaCorrisponde(Richiesta, *r)) return EsitoFallito;
         risposta_ = *r;
         return EsitoOk;
     }

@@ -168,6 +168,32 @@ TEST_F(ServerUdp, FrameSplitOverTwoDatagramsAndForeignRepliesDropped) {
     EXPECT_EQ(straniero.Ricevi(100ms), "<none>") << "nothing goes to the foreign host";
 }
 
+TEST_F(ServerUdp, AReplyOfAnotherBlockIsIgnoredAndTheRightOneAwaited) {
+    Connetti();
+    dialogs.AnswerYes();
+    link.Timer1Timer();
+    TFrameComunic blocco5 = Comando(13, 241);
+    blocco5.Lunghezza = 1;
+    blocco5.Dati[0] = 5;
+    auto esito = std::async(std::launch::async, [&] { return link.InviaComandoUdp(blocco5); });
+    EXPECT_EQ(panel->Ricevi(), "0210020D05DA03");
+    auto risposta = [&](std::uint8_t blocco) {
+        TFrameComunic f = Comando(13, 0);
+        f.Lunghezza = 241;
+        f.Dati[0] = blocco;
+        std::string t;
+        TServerUdpLink::CodificaTestoFrame(f, t);
+        return t;
+    };
+    panel->Invia(risposta(4)); // a copy of the previous block's reply, held up on the way
+    EXPECT_EQ(panel->Ricevi(300ms), "<none>") << "no resend for a stray copy";
+    panel->Invia(risposta(5));
+    ASSERT_EQ(esito.get(), EsitoOk);
+    TFrameComunic r;
+    link.CopiaRisposta(r);
+    EXPECT_EQ(r.Dati[0], 5);
+}
+
 TEST_F(ServerUdp, AReplyWithNothingPendingWaitsUntilTheNextTransactionClearsIt) {
     Connetti();
     panel->Invia("020116E703");
