@@ -26,6 +26,24 @@ TRisposta ConfrontaRisposta(const TFrameComunic& Richiesta, const TFrameComunic&
     return TRisposta::Corrisponde;
 }
 
+TLinkOperazione::TLinkOperazione(TLinkComando& Seriale) : seriale_(Seriale) {
+    if (TLinkRemoto* r = LinkRemoto()) {
+        sessione_ = r->Sessione();
+        if (sessione_ != 0) remoto_ = r;
+    }
+}
+
+std::uint8_t TLinkOperazione::InviaComando(const TFrameComunic& Richiesta) {
+    return remoto_ ? remoto_->InviaComando(Richiesta, sessione_) : seriale_.InviaComando(Richiesta);
+}
+
+void TLinkOperazione::CopiaRisposta(TFrameComunic& Risposta) {
+    if (remoto_)
+        remoto_->CopiaRisposta(Risposta);
+    else
+        seriale_.CopiaRisposta(Risposta);
+}
+
 void RegistraLinkRemoto(TLinkRemoto* Link) {
     linkRemoto.store(Link);
 }

@@ -37,11 +37,35 @@ class TLinkComando {
     virtual void CopiaRisposta(TFrameComunic& Risposta) = 0;
 };
 
-// The remote link over UDP: up from the panel's hello until the connection ends. While it is up
-// every command travels over it, whatever serial link is configured.
-class TLinkRemoto : public TLinkComando {
+// The remote link over UDP. A connection is up once the user has accepted a panel's hello, until
+// it ends; each accepted connection is a session of its own, so that a transaction can be tied to
+// the panel it was meant for.
+class TLinkRemoto {
   public:
-    virtual bool Connesso() const = 0;
+    virtual ~TLinkRemoto() = default;
+    // The connection that is up, 0 when none is.
+    virtual std::uint64_t Sessione() const = 0;
+    bool Connesso() const { return Sessione() != 0; }
+    // One exchange with the panel of session Sessione; it fails when that session is no longer the
+    // connection (ended, or another panel accepted meanwhile). Results as TLinkComando's.
+    virtual std::uint8_t InviaComando(const TFrameComunic& Richiesta, std::uint64_t Sessione) = 0;
+    virtual void CopiaRisposta(TFrameComunic& Risposta) = 0;
+};
+
+// The link one operation uses from its first command to its last, chosen when it is made: the
+// remote connection if one is up then, tied to that session, otherwise the serial link. A hello
+// that arrives meanwhile can therefore never take over the rest of an operation.
+class TLinkOperazione final : public TLinkComando {
+  public:
+    explicit TLinkOperazione(TLinkComando& Seriale);
+    std::uint8_t InviaComando(const TFrameComunic& Richiesta) override;
+    void CopiaRisposta(TFrameComunic& Risposta) override;
+    bool Remoto() const { return remoto_ != nullptr; }
+
+  private:
+    TLinkComando& seriale_;
+    TLinkRemoto* remoto_ = nullptr;
+    std::uint64_t sessione_ = 0;
 };
 
 // The UDP link registers itself when its window is created and withdraws (nullptr) when it goes.
@@ -49,6 +73,6 @@ void RegistraLinkRemoto(TLinkRemoto* Link);
 TLinkRemoto* LinkRemoto();
 
 // The program's serial link component (the options window's), for callers that are not handed
-// one, such as the end of a remote connection. nullptr until the component exists.
+// one. nullptr until the component exists.
 void RegistraLinkSeriale(TLinkComando* Link);
 TLinkComando* LinkSeriale();

@@ -24,10 +24,23 @@ std::string DaInviare(const platform::net::UdpPeer& p) {
 
 } // namespace
 
+// Command 22 of an ending connection goes to that connection's panel, which no longer counts as
+// connected for anyone choosing a link.
+class TServerUdpLink::TLinkChiusura final : public TLinkComando {
+  public:
+    TLinkChiusura(TServerUdpLink& l, std::uint64_t s) : l_(l), s_(s) {}
+    std::uint8_t InviaComando(const TFrameComunic& Frame) override { return l_.InviaComandoUdp(Frame, s_); }
+    void CopiaRisposta(TFrameComunic& Frame) override { l_.CopiaRisposta(Frame); }
+
+  private:
+    TServerUdpLink& l_;
+    std::uint64_t s_;
+};
+
 TServerUdpLink::TServerUdpLink(platform::MonotonicClock Orologio) : orologio_(Orologio), rx_(Orologio) {}
 
 TServerUdpLink::~TServerUdpLink() {
-    server_.Stop();
+    FermaServerUdp();
 }
 
 bool TServerUdpLink::AvviaServerUdp(int Porta, std::string* Errore) {
@@ -45,7 +58,12 @@ bool TServerUdpLink::AvviaServerUdp(int Porta, std::string* Errore) {
         serverAttivo_ = true;
     }
     Registra(log);
-    if (!ok && Errore) *Errore = errore;
+    if (!ok) {
+        // The panels would find nobody listening; the user is not troubled, the log says why.
+        platform::Diagnostica("ServerUdp",
+                              "cannot listen on UDP port " + std::to_string(Porta) + ": " + errore);
+        if (Errore) *Errore = errore;
+    }
     return ok;
 }
 
@@ -53,6 +71,12 @@ void TServerUdpLink::FermaServerUdp() {
     {
         std::lock_guard lock(m_);
         serverAttivo_ = false;
+        ++fermate_;
+    }
+    arrivato_.notify_all();
+    {
+        std::lock_guard lock(chiusuraM_);
+        if (chiusura_.joinable()) chiusura_.join();
     }
     if (!server_.Active()) return;
     // Joins the listener: no datagram is handled after this, so no settle time is needed.
@@ -78,27 +102,13 @@ void TServerUdpLink::UDPServerUDPRead(const std::uint8_t* Dati, std::size_t Lung
             log.push_back("Dropped: " + std::to_string(Lunghezza) + " bytes, more than " +
                           std::to_string(MaxDatagramma));
         } else if (Dati[0] == '*' && Dati[Lunghezza - 1] == '#') {
-            log.emplace_back(reinterpret_cast<const char*>(Dati), Lunghezza);
-            // A hello opens the connection, from wherever it comes; the user is asked again.
-            peer_ = Da;
-            if (serverAttivo_ && server_.Send(peer_, "*OK#")) {
-                log.push_back("");
-                log.push_back(DaInviare(peer_));
-                log.push_back("*OK#");
-            }
-            nuovaConnessione_ = true;
-            connesso_ = true;
-            const auto adesso = orologio_();
-            scadenzaSessione_ = adesso + TempoSessione;
-            scadenzaLink_ = adesso + TempoLink;
-            identRemoto_ =
-                Lunghezza >= 2 ? std::string(reinterpret_cast<const char*>(Dati) + 1, Lunghezza - 2) : "";
-        } else if (!connesso_ || !(Da == peer_)) {
-            // Only the panel whose hello opened the connection may answer: anyone else could read
-            // the configuration or forge replies.
-            log.push_back(
-                "Dropped: not from the connected panel" +
-                (connesso_ ? " " + peer_.Indirizzo + ": " + std::to_string(peer_.Porta) : std::string()));
+            Hello(Dati, Lunghezza, Da, log);
+        } else if (sessione_ == 0 || !(Da == peer_)) {
+            // Only the panel the user accepted may answer: anyone else could read the
+            // configuration or forge replies.
+            log.push_back("Dropped: not from the connected panel" +
+                          (sessione_ != 0 ? " " + peer_.Indirizzo + ": " + std::to_string(peer_.Porta)
+                                          : std::string()));
         } else {
             log.emplace_back(reinterpret_cast<const char*>(Dati), Lunghezza);
             for (std::size_t i = 0; i + 1 < Lunghezza; i += 2)
@@ -108,6 +118,31 @@ void TServerUdpLink::UDPServerUDPRead(const std::uint8_t* Dati, std::size_t Lung
     log.push_back("");
     arrivato_.notify_all();
     Registra(log);
+}
+
+void TServerUdpLink::Hello(const std::uint8_t* Dati, std::size_t Lunghezza, const platform::net::UdpPeer& Da,
+                           std::vector<std::string>& Log) {
+    Log.emplace_back(reinterpret_cast<const char*>(Dati), Lunghezza);
+    if (domandaAperta_) {
+        // One question at a time: a flood of hellos must not stack dialogs, nor answers.
+        Log.push_back("Dropped: hello while the user is asked about " + candidato_.Indirizzo + ": " +
+                      std::to_string(candidato_.Porta));
+        return;
+    }
+    if (serverAttivo_ && server_.Send(Da, "*OK#")) Log.insert(Log.end(), {"", DaInviare(Da), "*OK#"});
+    const std::string ident =
+        Lunghezza >= 2 ? std::string(reinterpret_cast<const char*>(Dati) + 1, Lunghezza - 2) : "";
+    domandaAperta_ = true;
+    nuovaConnessione_ = true;
+    candidato_ = Da;
+    identCandidato_ = ident;
+    if (SessioneAttiva() != 0 && Da == peer_) {
+        // The connected panel greets again: its connection starts afresh, and the user is asked again.
+        const auto adesso = orologio_();
+        scadenzaSessione_ = adesso + TempoSessione;
+        scadenzaLink_ = adesso + TempoLink;
+        identRemoto_ = ident;
+    }
 }
 
 void TServerUdpLink::RiceviByteUdp(std::uint8_t B) {
@@ -164,7 +199,7 @@ bool TServerUdpLink::CodificaTestoFrame(const TFrameComunic& Frame, std::string&
 bool TServerUdpLink::InviaFrameUdp(std::vector<std::string>& Log) {
     const auto adesso = orologio_();
     scadenzaLink_ = adesso + TempoLink;
-    if (peer_.Porta != 0 && serverAttivo_ && connesso_) {
+    if (peer_.Porta != 0 && serverAttivo_ && !TransazioneSenzaSessione()) {
         std::string testo;
         if (!CodificaTestoFrame(richiesta_, testo)) {
             Log.insert(Log.end(), {"Errore Invio: frame too long for a datagram", ""});
@@ -181,6 +216,10 @@ bool TServerUdpLink::InviaFrameUdp(std::vector<std::string>& Log) {
     return true;
 }
 
+bool TServerUdpLink::TransazioneSenzaSessione() const {
+    return sessioneInvio_ == 0 || sessioneInvio_ != sessione_ || fermateInvio_ != fermate_;
+}
+
 std::uint8_t TServerUdpLink::ControllaRispostaUdp(std::vector<std::string>& Log) {
     if (richiesta_.Comando == 0) {
         tentativi_ = 1;
@@ -192,6 +231,9 @@ std::uint8_t TServerUdpLink::ControllaRispostaUdp(std::vector<std::string>& Log)
         richiesta_.Comando = 0;
         return EsitoFallito;
     };
+    // The panel this request was meant for is gone (the connection ended, another panel was
+    // accepted, the server stopped): nothing more may be sent, nor anything taken from anyone else.
+    if (TransazioneSenzaSessione()) return fallito();
     auto ancora = [&] {
         ++tentativi_;
         return InviaFrameUdp(Log) ? EsitoOccupato : fallito();
@@ -227,24 +269,32 @@ void TServerUdpLink::AttendiPasso() {
         std::unique_lock lock(m_);
         arrivato_.wait_for(lock, std::chrono::milliseconds(2));
     } else {
-        // Woken by every datagram; the timeout only lets the deadlines (on their own clock) be seen.
+        // Woken by every datagram and every end of a session; the timeout only lets the deadlines
+        // (on their own clock) be seen.
         std::unique_lock lock(m_);
         arrivato_.wait_for(lock, std::chrono::milliseconds(10));
     }
 }
 
 std::uint8_t TServerUdpLink::InviaComandoUdp(const TFrameComunic& Frame) {
+    return InviaComandoUdp(Frame, Sessione());
+}
+
+std::uint8_t TServerUdpLink::InviaComandoUdp(const TFrameComunic& Frame, std::uint64_t S) {
     {
         std::lock_guard lock(m_);
         if (invioInCorso_) return EsitoOccupato;
         invioInCorso_ = true;
         AzzeraRicezioneUdp();
+        sessioneInvio_ = S;
+        fermateInvio_ = fermate_;
     }
     struct Fine {
         TServerUdpLink& l;
         ~Fine() {
             std::lock_guard lock(l.m_);
             l.invioInCorso_ = false;
+            l.sessioneInvio_ = 0;
         }
     } fine{*this};
     std::this_thread::sleep_for(AttesaPrimoInvio);
@@ -276,33 +326,56 @@ std::uint8_t TServerUdpLink::InviaComandoUdp(const TFrameComunic& Frame) {
 void TServerUdpLink::Timer1Timer() {
     bool chiedi = false;
     std::string domanda, etichetta;
+    platform::net::UdpPeer da;
     {
         std::lock_guard lock(m_);
         if (nuovaConnessione_) {
             nuovaConnessione_ = false;
             chiedi = true;
-            const std::string chi =
-                peer_.Indirizzo + ":" + std::to_string(peer_.Porta) + " - " + identRemoto_;
+            da = candidato_;
+            const std::string chi = da.Indirizzo + ":" + std::to_string(da.Porta) + " - " + identCandidato_;
             domanda = StrAccettareConnessione + ": " + chi;
             etichetta = StrConnessioneCon + " " + chi;
         }
     }
     if (chiedi) {
-        if (platform::gui::AskYesNo(domanda)) {
+        const bool si = platform::gui::AskYesNo(domanda);
+        bool termina = false;
+        {
+            std::lock_guard lock(m_);
+            domandaAperta_ = false;
+            const bool dalConnesso = SessioneAttiva() != 0 && da == peer_;
+            if (si && !dalConnesso) {
+                // Only now does the new panel get any traffic; a transaction still meant for the
+                // previous one ends at once.
+                sessione_ = ++ultimaSessione_;
+                inChiusura_ = false;
+                peer_ = da;
+                identRemoto_ = identCandidato_;
+                const auto adesso = orologio_();
+                scadenzaSessione_ = adesso + TempoSessione;
+                scadenzaLink_ = adesso + TempoLink;
+            }
+            // Refusing a panel that is not connected changes nothing; refusing the connected one
+            // ends its connection.
+            termina = !si && dalConnesso;
+        }
+        arrivato_.notify_all();
+        if (si) {
             if (Finestra.MostraConnesso) Finestra.MostraConnesso(etichetta);
-        } else {
+        } else if (termina) {
             TerminaConnessioneUdp();
         }
     }
     bool scaduta = false;
     {
         std::lock_guard lock(m_);
-        scaduta = connesso_ && orologio_() > scadenzaSessione_;
+        scaduta = SessioneAttiva() != 0 && orologio_() > scadenzaSessione_;
     }
     if (scaduta) TerminaConnessioneUdp();
     std::lock_guard lock(m_);
     const auto adesso = orologio_();
-    if (connesso_ && adesso > scadenzaLink_) {
+    if (SessioneAttiva() != 0 && adesso > scadenzaLink_) {
         if (serverAttivo_) server_.Send(peer_, "*LINK#");
         scadenzaLink_ = adesso + TempoLink;
     }
@@ -310,10 +383,25 @@ void TServerUdpLink::Timer1Timer() {
 
 void TServerUdpLink::TerminaConnessioneUdp() {
     if (Finestra.NascondiConnesso) Finestra.NascondiConnesso();
-    if (Finestra.Clessidra) Finestra.Clessidra(true);
+    std::uint64_t s = 0;
+    {
+        std::lock_guard lock(m_);
+        s = SessioneAttiva();
+        // From here on no operation chooses this connection; command 22 still goes to its panel.
+        inChiusura_ = s != 0;
+    }
+    if (s == 0) return;
+    std::lock_guard lock(chiusuraM_);
+    if (chiusura_.joinable()) chiusura_.join();
+    chiusura_ = std::thread([this, s] { ChiudiSessione(s); });
+}
+
+void TServerUdpLink::ChiudiSessione(std::uint64_t S) {
     try {
-        // Still connected here, so the transaction routine sends it over this link.
-        TerminaConnessioneRemota(*this);
+        TLinkChiusura link(*this, S);
+        // Busy when a transaction of the worker holds the link: then it is not sent, and that
+        // transaction ends as soon as the session below is gone.
+        TerminaConnessioneRemota(link);
     } catch (...) {
         // The connection ends here whether or not the panel was told.
         platform::Diagnostica("ServerUdpLink",
@@ -321,12 +409,13 @@ void TServerUdpLink::TerminaConnessioneUdp() {
     }
     {
         std::lock_guard lock(m_);
-        // A transaction still running on the worker keeps its own InvioInCorso until it ends:
-        // clearing it here would let a second transaction share the request and the receiver.
-        connesso_ = false;
+        // Unless the user accepted another panel meanwhile, which is then the connection.
+        if (sessione_ == S) {
+            sessione_ = 0;
+            inChiusura_ = false;
+        }
     }
     arrivato_.notify_all();
-    if (Finestra.Clessidra) Finestra.Clessidra(false);
 }
 
 void TServerUdpLink::CopiaRisposta(TFrameComunic& Frame) {
@@ -334,14 +423,24 @@ void TServerUdpLink::CopiaRisposta(TFrameComunic& Frame) {
     Frame = risposta_;
 }
 
-bool TServerUdpLink::Connesso() const {
+std::uint64_t TServerUdpLink::Sessione() const {
     std::lock_guard lock(m_);
-    return connesso_;
+    return SessioneAttiva();
 }
 
 TServerUdpLink::TStato TServerUdpLink::Stato() const {
     std::lock_guard lock(m_);
-    return {
-        serverAttivo_, invioInCorso_, connesso_,          nuovaConnessione_, identRemoto_,        peer_,
-        tentativi_,    esitoInvio_,   richiesta_.Comando, risposta_.Comando, risposta_.Lunghezza, rx_.Stato};
+    return {serverAttivo_,
+            invioInCorso_,
+            SessioneAttiva() != 0,
+            nuovaConnessione_,
+            domandaAperta_,
+            identRemoto_,
+            peer_,
+            tentativi_,
+            esitoInvio_,
+            richiesta_.Comando,
+            risposta_.Comando,
+            risposta_.Lunghezza,
+            rx_.Stato};
 }

@@ -1,9 +1,14 @@
 #pragma once
 // The remote link over UDP, apart from its window: the server on the local port, the hello that
-// opens a connection, the frames as hexadecimal text, the transaction with its resends, the
+// asks for a connection, the frames as hexadecimal text, the transaction with its resends, the
 // 1-second tick (question, session end, keep-alive) and the end of a connection with command 22.
 // The window supplies only what a user sees, through TFinestra; everything else is here so that
 // it runs, is tested and is fuzzed without widgets.
+//
+// A hello never moves any traffic by itself: it raises the question, and only the user's Yes makes
+// its sender the connected panel (a new session). Until then every datagram from it but a hello is
+// dropped, and the panel already connected, if any, keeps its transactions. One question at a
+// time: hellos that come while one is open are dropped.
 #include "link/KivComunic.h"
 #include "link/LinkComando.h"
 #include "platform/clock/Clock.h"
@@ -15,9 +20,11 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
-class TServerUdpLink : public TLinkRemoto {
+// As a TLinkComando it exchanges with the connection that is up at each call.
+class TServerUdpLink : public TLinkRemoto, public TLinkComando {
   public:
     // The window's part. Log may be called from any thread and must not block; the others are
     // called on the thread that runs the tick or ends the connection (the UI thread in the program).
@@ -26,7 +33,6 @@ class TServerUdpLink : public TLinkRemoto {
         std::function<void(const std::string&)>
             MostraConnesso;                     // accepted: first page, label caption, label and button shown
         std::function<void()> NascondiConnesso; // label and button hidden
-        std::function<void(bool)> Clessidra;    // hourglass cursor on / off
     };
 
     static constexpr int PortaIniziale = 4000;
@@ -39,7 +45,7 @@ class TServerUdpLink : public TLinkRemoto {
     static constexpr int MaxTentativi = 3;
 
     explicit TServerUdpLink(platform::MonotonicClock Orologio = &platform::SteadyNow);
-    ~TServerUdpLink() override; // stops the server
+    ~TServerUdpLink() override; // ends every wait, stops the server
     TServerUdpLink(const TServerUdpLink&) = delete;
     TServerUdpLink& operator=(const TServerUdpLink&) = delete;
 
@@ -51,29 +57,38 @@ class TServerUdpLink : public TLinkRemoto {
     // The pause before a request's first send (the panel's GPRS module needs it between frames).
     std::chrono::milliseconds AttesaPrimoInvio{25};
 
-    // Restarts the server on Porta. False, with the reason in Errore (also logged), when it cannot
-    // listen there; the link is marked active all the same, as the program always did.
+    // Restarts the server on Porta. False, with the reason in Errore (also logged, and written to
+    // the diagnostic log), when it cannot listen there; the link is marked active all the same, as
+    // the program always did.
     bool AvviaServerUdp(int Porta, std::string* Errore = nullptr);
+    // Stops the server. A transaction waiting for a reply (command 22 included) ends at once with
+    // 4: nothing could reach it any more.
     void FermaServerUdp();
     // The port listened on, 0 when none.
     int PortaAscolto() const { return server_.Porta(); }
 
     // A datagram arrived (the listener thread; also the fuzz target's way in).
     void UDPServerUDPRead(const std::uint8_t* Dati, std::size_t Lunghezza, const platform::net::UdpPeer& Da);
-    // The 1-second tick. Asks the user (confirmation dialog) about a new connection.
+    // The 1-second tick. Asks the user (confirmation dialog) about a hello.
     void Timer1Timer();
-    // Ends the connection: label and button hidden, command 22 sent over this link, link down.
+    // Ends the connection: label and button hidden and the link down at once; command 22 goes to
+    // the panel on a thread of this link's, so that a silent panel never holds the caller.
     void TerminaConnessioneUdp();
-    // 1 busy, 2 reply in Risposta, 4 failed (0 for a frame with Comando 0).
+    // One transaction with the connected panel (session Sessione; the connection up now when none
+    // is given): 1 busy, 2 reply in Risposta, 4 failed (0 for a frame with Comando 0).
     std::uint8_t InviaComandoUdp(const TFrameComunic& Frame);
+    std::uint8_t InviaComandoUdp(const TFrameComunic& Frame, std::uint64_t Sessione);
 
+    std::uint64_t Sessione() const override;
+    std::uint8_t InviaComando(const TFrameComunic& Frame, std::uint64_t S) override {
+        return InviaComandoUdp(Frame, S);
+    }
     std::uint8_t InviaComando(const TFrameComunic& Frame) override { return InviaComandoUdp(Frame); }
     void CopiaRisposta(TFrameComunic& Frame) override;
-    bool Connesso() const override;
 
     // A consistent copy of the link state, for the window and the tests.
     struct TStato {
-        bool ServerAttivo, InvioInCorso, Connesso, NuovaConnessione;
+        bool ServerAttivo, InvioInCorso, Connesso, NuovaConnessione, DomandaAperta;
         std::string IdentRemoto;
         platform::net::UdpPeer Peer;
         std::uint8_t Tentativi, EsitoInvio;
@@ -87,24 +102,47 @@ class TServerUdpLink : public TLinkRemoto {
     static bool CodificaTestoFrame(const TFrameComunic& Frame, std::string& Testo);
 
   private:
+    class TLinkChiusura;
+
     void AzzeraRicezioneUdp();
     void RiceviByteUdp(std::uint8_t B);
+    void Hello(const std::uint8_t* Dati, std::size_t Lunghezza, const platform::net::UdpPeer& Da,
+               std::vector<std::string>& Log);
     // false when the request cannot travel at all (too long for a datagram)
     bool InviaFrameUdp(std::vector<std::string>& Log);
     std::uint8_t ControllaRispostaUdp(std::vector<std::string>& Log);
+    // The connection that is up (sessione_ unless it is ending); m_ held.
+    std::uint64_t SessioneAttiva() const { return inChiusura_ ? 0 : sessione_; }
+    // The transaction's session is no longer the connection, or the server is stopping.
+    bool TransazioneSenzaSessione() const;
     void Registra(std::vector<std::string>& Log);
     void AttendiPasso();
+    // Runs command 22 to the panel of session S on the closing thread, then lets the session go.
+    void ChiudiSessione(std::uint64_t S);
 
     platform::MonotonicClock orologio_;
     platform::net::UdpServer server_;
 
     mutable std::mutex m_; // the link state below and the peer
     std::condition_variable arrivato_;
-    bool serverAttivo_ = false, invioInCorso_ = false, connesso_ = false, nuovaConnessione_ = false;
+    bool serverAttivo_ = false, invioInCorso_ = false, nuovaConnessione_ = false;
+    // The accepted connection: its session (0 none), its panel and identification. A session that is
+    // ending keeps its number until command 22 is over, but no longer counts as connected.
+    std::uint64_t sessione_ = 0, ultimaSessione_ = 0;
+    bool inChiusura_ = false;
     std::string identRemoto_;
     platform::net::UdpPeer peer_;
+    // The hello the user is being asked about, from its arrival until the answer.
+    bool domandaAperta_ = false;
+    platform::net::UdpPeer candidato_;
+    std::string identCandidato_;
+    // The transaction under way: its session, and the stops it was started after.
+    std::uint64_t sessioneInvio_ = 0, fermateInvio_ = 0, fermate_ = 0;
     platform::Instant scadenzaSessione_{}, scadenzaLink_{}, scadenzaRisposta_{};
     std::uint8_t tentativi_ = 0, esitoInvio_ = 0;
     TFrameComunic richiesta_{}, risposta_{};
     TKivComunic rx_; // the serial receiver's steps; never ticked, so a cut frame waits for more bytes
+    // Command 22 of an ending connection; joined before the next one starts and when the server stops.
+    std::mutex chiusuraM_;
+    std::thread chiusura_;
 };

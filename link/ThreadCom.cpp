@@ -28,18 +28,20 @@ void TThreadCom::Sincronizza(const std::function<void()>& Chiamata) {
 
 void TThreadCom::Execute() {
     try {
+        // Every command of the operation goes the way the first one goes.
+        TLinkOperazione link(Com.Link);
         switch (Operazione) {
         case OpRiceviConfigurazione:
-            RiceviConfigurazione();
+            RiceviConfigurazione(link);
             break;
         case OpInviaConfigurazione:
-            InviaConfigurazione();
+            InviaConfigurazione(link);
             break;
         case OpRiceviCoda:
-            RiceviCoda();
+            RiceviCoda(link);
             break;
         case OpEliminaCoda:
-            EliminaCoda();
+            EliminaCoda(link);
             break;
         default:
             // No such operation: nothing is sent, but the window still gets its outcome and its
@@ -62,7 +64,7 @@ void TThreadCom::Execute() {
     }
 }
 
-bool TThreadCom::Inizio(int MassimoGauge, bool RichiedeAbilitazione) {
+bool TThreadCom::Inizio(TLinkComando& Link, int MassimoGauge, bool RichiedeAbilitazione) {
     Sincronizza([this] { finestre_.AzzeraGauge(); });
     if (!Com.Connesso || !Com.Connesso()) {
         Termina(EsitoFallito);
@@ -74,12 +76,12 @@ bool TThreadCom::Inizio(int MassimoGauge, bool RichiedeAbilitazione) {
         finestre_.ImpostaCaption(StrAttendere);
         finestre_.Ridisegna();
     });
-    const std::uint8_t r = RichiediIdentificazione(Com.Link);
+    const std::uint8_t r = RichiediIdentificazione(Link);
     if (r != EsitoOk) {
         Termina(r);
         return false;
     }
-    if (!ControllaVersione(RichiedeAbilitazione)) return false;
+    if (!ControllaVersione(Link, RichiedeAbilitazione)) return false;
     Sincronizza([this] {
         finestre_.AvanzaGauge();
         finestre_.Ridisegna();
@@ -88,7 +90,7 @@ bool TThreadCom::Inizio(int MassimoGauge, bool RichiedeAbilitazione) {
     return true;
 }
 
-bool TThreadCom::ControllaVersione(bool RichiedeAbilitazione) {
+bool TThreadCom::ControllaVersione(TLinkComando& Link, bool RichiedeAbilitazione) {
     if (IdCentraleRx == IdVm415 && VersioneCentraleRx == VersioneFormato11) {
         if (!RichiedeAbilitazione || AbilComCentraleRx != 0) return true;
         // Programming not enabled: the panel would refuse what follows; nothing more is sent.
@@ -100,7 +102,7 @@ bool TThreadCom::ControllaVersione(bool RichiedeAbilitazione) {
     Esito = EsitoFallito;
     Sincronizza([this] { MostraEsito(); });
     Sincronizza([this] { finestre_.ImpostaCaption(StrVersioneNoOk); });
-    FineComunicazione(Com.Link);
+    FineComunicazione(Link);
     return false;
 }
 
@@ -125,10 +127,9 @@ void TThreadCom::MostraEsito() {
     finestre_.MostraOkbutton();
 }
 
-void TThreadCom::RiceviConfigurazione() {
-    if (!Inizio(NumPassiConfigurazione, true)) return;
+void TThreadCom::RiceviConfigurazione(TLinkComando& l) {
+    if (!Inizio(l, NumPassiConfigurazione, true)) return;
     Sincronizza([this] { finestre_.ImpostaMassimoGauge(NumPassiConfigurazione); });
-    TLinkComando& l = Com.Link;
     bool ok = Passo(LeggiDatiGenerali(l)) && Passo(LeggiNumTel(l));
     for (std::uint8_t b = 0; ok && b < (NumZone + ZonePerBlocco - 1) / ZonePerBlocco; ++b)
         ok = Passo(LeggiBloccoZone(l, b));
@@ -144,10 +145,9 @@ void TThreadCom::RiceviConfigurazione() {
     Termina(Esito);
 }
 
-void TThreadCom::InviaConfigurazione() {
-    if (!Inizio(NumPassiConfigurazione, true)) return;
+void TThreadCom::InviaConfigurazione(TLinkComando& l) {
+    if (!Inizio(l, NumPassiConfigurazione, true)) return;
     Sincronizza([this] { finestre_.ImpostaMassimoGauge(NumPassiConfigurazione); });
-    TLinkComando& l = Com.Link;
     // The general block first, so that the fields no control shows keep the panel's values; then
     // the controls on top of it.
     Esito = LeggiDatiGenerali(l);
@@ -163,7 +163,7 @@ void TThreadCom::InviaConfigurazione() {
     Termina(Esito);
 }
 
-void TThreadCom::RiceviCoda() {
+void TThreadCom::RiceviCoda(TLinkComando& l) {
     // The events land in the store the event-queue window has registered; with none, the count
     // could not be known and the read would report a queue it never stored.
     TCodaEventi* coda = CodaEventiCorrente();
@@ -172,8 +172,7 @@ void TThreadCom::RiceviCoda() {
         Termina(EsitoFallito);
         return;
     }
-    if (!Inizio(NumPassiCodaIniziale, false)) return;
-    TLinkComando& l = Com.Link;
+    if (!Inizio(l, NumPassiCodaIniziale, false)) return;
     Esito = LeggiPuntatoriCoda(l);
     bool ok = Esito == EsitoOk;
     int blocchi = 0;
@@ -194,9 +193,8 @@ void TThreadCom::RiceviCoda() {
     Termina(Esito);
 }
 
-void TThreadCom::EliminaCoda() {
-    if (!Inizio(NumPassiEliminaCoda, true)) return;
-    TLinkComando& l = Com.Link;
+void TThreadCom::EliminaCoda(TLinkComando& l) {
+    if (!Inizio(l, NumPassiEliminaCoda, true)) return;
     [[maybe_unused]] const bool ok = Passo(CancellaCoda(l)) && Passo(FineComunicazione(l));
     Termina(Esito);
 }

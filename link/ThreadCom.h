@@ -49,9 +49,9 @@ class IFinestreThreadCom {
     virtual void AbilitaFunzioniVer11() = 0;
 };
 
-// The link component as the worker uses it: the commands travel through Link (or through the
-// remote link when one is up, as the transaction routine decides), and Connesso is the serial
-// link's own connected test, asked before anything is sent.
+// The link component as the worker uses it: the commands travel through Link, or through the
+// remote connection when one is up as the operation starts (for the whole operation), and
+// Connesso is the serial link's own connected test, asked before anything is sent.
 struct TComThread {
     TLinkComando& Link;
     std::function<bool()> Connesso;
@@ -78,14 +78,15 @@ class TThreadCom final : public platform::TThread {
     void Execute() override;
 
   private:
-    void RiceviConfigurazione();
-    void InviaConfigurazione();
-    void RiceviCoda();
-    void EliminaCoda();
+    // Each operation sends all its commands through Link.
+    void RiceviConfigurazione(TLinkComando& Link);
+    void InviaConfigurazione(TLinkComando& Link);
+    void RiceviCoda(TLinkComando& Link);
+    void EliminaCoda(TLinkComando& Link);
     // The common start of every operation; false when it ended the operation itself.
-    bool Inizio(int MassimoGauge, bool RichiedeAbilitazione);
+    bool Inizio(TLinkComando& Link, int MassimoGauge, bool RichiedeAbilitazione);
     // The identification check; true to go on. On false it has shown the outcome itself.
-    bool ControllaVersione(bool RichiedeAbilitazione);
+    bool ControllaVersione(TLinkComando& Link, bool RichiedeAbilitazione);
     // Runs on the UI thread: image into the controls, outcome caption, OK button.
     void MostraEsito();
     // Records a command's result and moves the gauge when it succeeded; true to go on.

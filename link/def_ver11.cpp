@@ -546,12 +546,10 @@ void DecodificaEvento(int Evento, int& Idx, const TFrameComunic& Frame, TCodaEve
 
 std::uint8_t InviaMessaggio(TLinkComando& Com, const TFrameComunic& Richiesta) {
     const TFrameComunic copia = Richiesta;
-    TLinkComando* link = &Com;
-    if (TLinkRemoto* remoto = LinkRemoto(); remoto != nullptr && remoto->Connesso()) link = remoto;
-    const std::uint8_t esito = link->InviaComando(copia);
+    const std::uint8_t esito = Com.InviaComando(copia);
     if (esito != EsitoOk) return esito;
     TFrameComunic risposta;
-    link->CopiaRisposta(risposta);
+    Com.CopiaRisposta(risposta);
     // A link that calls a reply to something else a success would have the decoder store the
     // wrong bytes: count it as a failure instead.
     if (!RispostaCorrisponde(copia, risposta)) return EsitoFallito;

@@ -59,8 +59,8 @@ constexpr int LunghezzaTabelleCid = 2 * NumEventiCid * 3; // 114
 int LunghezzaRichiestaComando(std::uint8_t Comando);
 int LunghezzaRispostaComando(std::uint8_t Comando);
 
-// ---- Command routines. Com is the serial link component; a remote connection that is up takes
-// precedence over it (see InviaMessaggio).
+// ---- Command routines. Com is the link the caller chose: for a panel operation, the
+// TLinkOperazione made at its start (the remote connection when one is up, else the serial link).
 std::uint8_t RichiediIdentificazione(TLinkComando& Com);               // 1
 std::uint8_t FineComunicazione(TLinkComando& Com);                     // 2
 std::uint8_t LeggiDatiGenerali(TLinkComando& Com);                     // 3
@@ -82,8 +82,8 @@ std::uint8_t LeggiTabelleCid(TLinkComando& Com);                             // 
 std::uint8_t ScriviTabelleCid(TLinkComando& Com);                            // 21
 std::uint8_t TerminaConnessioneRemota(TLinkComando& Com);                    // 22
 
-// ---- The transaction: sends over the remote link when one is up, otherwise through Com; on
-// success decodes the reply. Returns the link's result; exceptions pass to the caller.
+// ---- The transaction: sends through Com and, on success, decodes the reply. Returns the link's
+// result; exceptions pass to the caller.
 std::uint8_t InviaMessaggio(TLinkComando& Com, const TFrameComunic& Richiesta);
 
 // Stores an accepted reply into ConfigCentrale, the identification bytes and the registered event

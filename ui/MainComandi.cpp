@@ -133,7 +133,8 @@ void TMainFrm::MIDisattivaConnessioneModemClick() {
         repaint();
         try {
             if (TKivModCom* link = ComponenteLink()) {
-                TerminaConnessioneRemota(*link);
+                TLinkOperazione scelto(*link);
+                TerminaConnessioneRemota(scelto);
                 link->Disconnetti();
             }
         } catch (const std::exception&) {

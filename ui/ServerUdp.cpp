@@ -73,12 +73,6 @@ void TServerUdpFrm::FormCreate() {
         MainFrm->LabelConnessoGprs->setVisible(false);
         MainFrm->TerminaConnessioneRemotaGprsBtn->setVisible(false);
     };
-    Link.Finestra.Clessidra = [this](bool attiva) {
-        if (attiva)
-            clessidra_.emplace();
-        else
-            clessidra_.reset();
-    };
     ImpostaTestiUdp();
     Link.AvviaServerUdp(PortaIniziale);
     serverudp::RegistraAvvioServerUdp(this);

@@ -5,11 +5,9 @@
 // TServerUdpLink.
 #include "link/ServerUdpAvvio.h"
 #include "link/ServerUdpLink.h"
-#include "platform/gui/qt/HourglassCursor.h"
 
 #include <QDialog>
 #include <memory>
-#include <optional>
 
 class QPlainTextEdit;
 class QPushButton;
@@ -45,7 +43,6 @@ class TServerUdpFrm : public QDialog, public serverudp::IAvvioServerUdp {
 
     int porta_ = PortaIniziale;
     int riavvii_ = 0;
-    std::optional<platform::gui::HourglassCursor> clessidra_;
 };
 
 // The program's window, set when start-up creates it.

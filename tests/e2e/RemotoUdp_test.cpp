@@ -4,6 +4,7 @@
 #include "ImmaginiPannello.h"
 #include "config/GetMessage_11.h"
 #include "platform/gui/qt/QtText.h"
+#include "support/Presa.h"
 #include "support/Simulatore.h"
 #include "ui/Attesa.h"
 #include "ui/OperazioniCentrale.h"
@@ -91,6 +92,49 @@ TEST_F(RemotoUdp, ReceiveAndSendTheConfigurationThenEndTheConnection) {
     const auto immagine = e2e::LeggiImmagine(salvata);
     ASSERT_TRUE(immagine);
     EXPECT_TRUE(e2e::Carichi(*immagine) == e2e::Carichi(inviata)) << "the panel holds our image";
+}
+
+// The panel goes silent; ending its connection (the button, or No to its second hello) sends
+// command 22, which waits for a reply up to three times 10 s: the window must not wait with it.
+TEST_F(RemotoUdp, EndingTheConnectionOfASilentPanelNeverHoldsTheWindow) {
+    ServerUdpFrm->AvviaServerUdp(0);
+    testing_support::Presa panel(ServerUdpFrm->Link.PortaAscolto());
+    // How often a 50 ms timer of the window fires in one second.
+    auto scatti = [] {
+        int n = 0;
+        QTimer t;
+        QObject::connect(&t, &QTimer::timeout, [&] { ++n; });
+        t.start(50);
+        QElapsedTimer e;
+        e.start();
+        while (e.elapsed() < 1000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        return n;
+    };
+    auto accettato = [&] {
+        panel.Invia("*P#");
+        EXPECT_EQ(panel.Ricevi(), "*OK#");
+        dialogs_.AnswerYes();
+        return Attendi([] { return MainFrm->LabelConnessoGprs->isVisible(); });
+    };
+
+    ASSERT_TRUE(accettato());
+    MainFrm->TerminaConnessioneRemotaGprsBtn->click();
+    EXPECT_FALSE(MainFrm->LabelConnessoGprs->isVisible());
+    EXPECT_FALSE(ServerUdpFrm->Link.Connesso());
+    EXPECT_EQ(panel.Ricevi(), "020116E703");
+    EXPECT_GE(scatti(), 10) << "after the end button";
+
+    // Accepted again (the unanswered command 22 of the last connection gives up at once), then
+    // refused at its next hello.
+    ASSERT_TRUE(accettato());
+    panel.Invia("*P#");
+    EXPECT_EQ(panel.Ricevi(), "*OK#");
+    dialogs_.AnswerNo();
+    ASSERT_TRUE(Attendi([] { return !ServerUdpFrm->Link.Connesso(); }));
+    EXPECT_EQ(panel.Ricevi(), "020116E703");
+    EXPECT_GE(scatti(), 10) << "after No";
+    // The windows go while command 22 still waits: the program's end does not wait for it.
 }
 
 } // namespace

@@ -77,16 +77,17 @@ class LinkDoppio : public TLinkComando {
     TFrameComunic risposta_{};
 };
 
-// A remote link double that can be switched up and down.
+// A remote link double whose connection (session) the test sets; a request for any other session
+// fails, as the real link's does.
 class LinkRemotoDoppio : public TLinkRemoto {
   public:
-    bool Connesso() const override { return connesso; }
-    std::uint8_t InviaComando(const TFrameComunic& Richiesta) override {
-        return interno.InviaComando(Richiesta);
+    std::uint64_t Sessione() const override { return sessione; }
+    std::uint8_t InviaComando(const TFrameComunic& Richiesta, std::uint64_t S) override {
+        return S == sessione ? interno.InviaComando(Richiesta) : EsitoFallito;
     }
     void CopiaRisposta(TFrameComunic& Risposta) override { interno.CopiaRisposta(Risposta); }
 
-    bool connesso = false;
+    std::uint64_t sessione = 0;
     LinkDoppio interno;
 };
 

@@ -4,56 +4,19 @@
 #include "link/ServerUdpLink.h"
 #include "link/def_ver11.h"
 #include "support/Attesa.h"
+#include "support/Presa.h"
 #include "support/ScriptedDialogs.h"
 
-#include <arpa/inet.h>
+#include <algorithm>
 #include <future>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <memory>
 
 using namespace std::chrono_literals;
 using testing_support::AvanzaOrologio;
+using testing_support::Presa;
 
 namespace {
-
-// A datagram socket on 127.0.0.1 standing for a panel (or for a foreign host).
-class Presa {
-  public:
-    explicit Presa(int portaServer) : server_(portaServer) {
-        fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-        socklen_t l = sizeof sa;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&sa), &l);
-        porta_ = ntohs(sa.sin_port);
-    }
-    ~Presa() { ::close(fd_); }
-    void Invia(const std::string& t) const {
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        sa.sin_port = htons(std::uint16_t(server_));
-        ::sendto(fd_, t.data(), t.size(), 0, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-    }
-    // The next datagram, or "<none>" after the wait.
-    std::string Ricevi(std::chrono::milliseconds attesa = 3000ms) const {
-        pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, int(attesa.count())) <= 0) return "<none>";
-        char b[2048];
-        const ssize_t n = ::recv(fd_, b, sizeof b, 0);
-        return std::string(b, std::size_t(std::max<ssize_t>(n, 0)));
-    }
-    std::uint16_t Porta() const { return porta_; }
-
-  private:
-    int fd_ = -1, server_;
-    std::uint16_t porta_ = 0;
-};
 
 class ServerUdp : public testing::Test {
   protected:
@@ -69,9 +32,13 @@ class ServerUdp : public testing::Test {
     }
     ~ServerUdp() override { link.FermaServerUdp(); }
 
+    // The panel's hello, answered Yes.
     void Connetti() {
         panel->Invia("*VM415#");
         ASSERT_EQ(panel->Ricevi(), "*OK#");
+        dialogs.AnswerYes();
+        link.Timer1Timer();
+        ASSERT_TRUE(link.Connesso());
     }
     bool Registrato(const std::string& parte) {
         std::lock_guard l(m);
@@ -106,22 +73,29 @@ TEST(UdpServerPiattaforma, BindErrorsAreReported) {
     EXPECT_FALSE(b.Active());
 }
 
-TEST_F(ServerUdp, HelloOpensTheConnectionAndOtherDatagramsDoNot) {
+TEST_F(ServerUdp, AHelloAsksAndOnlyYesConnects) {
     panel->Invia("*");
     panel->Invia("");
     EXPECT_EQ(panel->Ricevi(300ms), "<none>");
-    EXPECT_FALSE(link.Connesso());
+    EXPECT_FALSE(link.Stato().DomandaAperta);
 
     panel->Invia("*#");
     EXPECT_EQ(panel->Ricevi(), "*OK#");
     auto s = link.Stato();
-    EXPECT_TRUE(s.Connesso && s.NuovaConnessione);
+    EXPECT_TRUE(s.NuovaConnessione && s.DomandaAperta);
+    EXPECT_FALSE(s.Connesso) << "nothing travels before the user says Yes";
+    dialogs.AnswerYes();
+    link.Timer1Timer();
+    s = link.Stato();
+    EXPECT_TRUE(s.Connesso);
     EXPECT_EQ(s.IdentRemoto, "");
     EXPECT_EQ(s.Peer.Porta, panel->Porta());
 
-    panel->Invia("*LINK#");
+    panel->Invia("*LINK#"); // the connected panel greets again: asked again, under its new name
     EXPECT_EQ(panel->Ricevi(), "*OK#");
     EXPECT_EQ(link.Stato().IdentRemoto, "LINK");
+    EXPECT_TRUE(link.Stato().DomandaAperta);
+    EXPECT_TRUE(link.Connesso());
 }
 
 TEST_F(ServerUdp, FrameTextIsCodedAndOnlyUpperCaseRepliesCount) {
@@ -170,8 +144,6 @@ TEST_F(ServerUdp, FrameSplitOverTwoDatagramsAndForeignRepliesDropped) {
 
 TEST_F(ServerUdp, AReplyOfAnotherBlockIsIgnoredAndTheRightOneAwaited) {
     Connetti();
-    dialogs.AnswerYes();
-    link.Timer1Timer();
     TFrameComunic blocco5 = Comando(13, 241);
     blocco5.Lunghezza = 1;
     blocco5.Dati[0] = 5;
@@ -206,24 +178,31 @@ TEST_F(ServerUdp, AReplyWithNothingPendingWaitsUntilTheNextTransactionClearsIt) 
     EXPECT_EQ(esito.get(), EsitoOk);
 }
 
-TEST_F(ServerUdp, RefusingTheQuestionSendsCommand22AndEnds) {
-    Connetti();
+TEST_F(ServerUdp, RefusingANewPanelChangesNothingRefusingTheConnectedOneEndsIt) {
+    panel->Invia("*VM415#");
+    EXPECT_EQ(panel->Ricevi(), "*OK#");
     dialogs.AnswerNo();
-    auto tick = std::async(std::launch::async, [&] { link.Timer1Timer(); });
-    EXPECT_EQ(panel->Ricevi(), "020116E703");
-    panel->Invia("020116E703");
-    tick.get();
+    link.Timer1Timer();
     ASSERT_EQ(dialogs.Messages().size(), 1u);
     EXPECT_EQ(dialogs.Messages()[0].Text,
               "Accettare connessione: 127.0.0.1:" + std::to_string(panel->Porta()) + " - VM415");
     EXPECT_FALSE(link.Connesso());
+    EXPECT_EQ(panel->Ricevi(300ms), "<none>") << "nothing goes to a panel never accepted";
+
+    Connetti();
+    panel->Invia("*VM415#");
+    EXPECT_EQ(panel->Ricevi(), "*OK#");
+    dialogs.AnswerNo();
+    link.Timer1Timer(); // returns at once: command 22 goes out on the link's own thread
+    EXPECT_FALSE(link.Connesso());
+    EXPECT_EQ(panel->Ricevi(), "020116E703");
+    panel->Invia("020116E703");
+    EXPECT_TRUE(testing_support::AttendiFinche([&] { return !link.Stato().InvioInCorso; }));
     EXPECT_EQ(nascosto, 1);
 }
 
 TEST_F(ServerUdp, EndingDuringATransactionSendsNothingAndTheTransactionFails) {
     Connetti();
-    dialogs.AnswerYes();
-    link.Timer1Timer();
     auto esito = std::async(std::launch::async, [&] { return link.InviaComandoUdp(Comando(3, 216)); });
     EXPECT_EQ(panel->Ricevi(), "02011003EA03");
     link.TerminaConnessioneUdp(); // command 22 finds the link busy
@@ -235,10 +214,61 @@ TEST_F(ServerUdp, EndingDuringATransactionSendsNothingAndTheTransactionFails) {
     EXPECT_EQ(panel->Ricevi(100ms), "<none>") << "no resend after the end";
 }
 
+namespace {
+// The question, answered Yes only after `Intanto` has run while it is open.
+class DomandaAperta final : public platform::gui::DialogService {
+  public:
+    explicit DomandaAperta(std::function<void()> Intanto) : intanto_(std::move(Intanto)) {}
+    platform::gui::MsgResult Message(platform::gui::MsgKind, const std::string& t,
+                                     platform::gui::MsgButtons) override {
+        Domande.push_back(t);
+        intanto_();
+        return platform::gui::MsgResult::Yes;
+    }
+    std::optional<std::string> OpenFile(const platform::gui::FileDialogOptions&) override { return {}; }
+    std::optional<std::string> SaveFile(const platform::gui::FileDialogOptions&) override { return {}; }
+    std::vector<std::string> Domande;
+
+  private:
+    std::function<void()> intanto_;
+};
+} // namespace
+
+TEST_F(ServerUdp, AFloodOfHellosWhileTheQuestionIsOpenGivesOneQuestion) {
+    std::vector<std::unique_ptr<Presa>> folla;
+    for (int i = 0; i < 50; ++i)
+        folla.push_back(std::make_unique<Presa>(link.PortaAscolto()));
+    auto scartati = [&] {
+        std::lock_guard l(m);
+        return std::count_if(log.begin(), log.end(),
+                             [](const std::string& r) { return r.rfind("Dropped: hello while", 0) == 0; });
+    };
+    int inviati = 0;
+    // In steps of 50, so that the socket's buffer never has to hold the whole flood.
+    auto inonda = [&](int n) {
+        for (int k = 0; k < n; ++k) {
+            folla[std::size_t(inviati % 50)]->Invia("*X" + std::to_string(inviati) + "#");
+            if (++inviati % 50 == 0) Attendi([&] { return scartati() >= inviati; });
+        }
+    };
+    DomandaAperta domanda([&] { inonda(500); });
+    platform::gui::SetDialogs(&domanda);
+    panel->Invia("*VM415#");
+    EXPECT_EQ(panel->Ricevi(), "*OK#");
+    inonda(500); // before the tick asks
+    link.Timer1Timer();
+    link.Timer1Timer();
+    platform::gui::SetDialogs(&dialogs);
+    EXPECT_EQ(domanda.Domande.size(), 1u);
+    EXPECT_EQ(scartati(), 1000);
+    EXPECT_TRUE(link.Connesso());
+    EXPECT_EQ(link.Stato().Peer.Porta, panel->Porta());
+    for (const auto& f : folla)
+        EXPECT_EQ(f->Ricevi(0ms), "<none>") << "no answer to a hello that was dropped";
+}
+
 TEST_F(ServerUdp, SessionEndsAfter600sDespiteKeepAlives) {
     Connetti();
-    dialogs.AnswerYes();
-    link.Timer1Timer();
     for (int i = 0; i < 59; ++i) {
         AvanzaOrologio(10s + 1ms);
         link.Timer1Timer();

@@ -528,22 +528,29 @@ TEST_F(Generale, AFailedOrBusyExchangeDecodesNothing) {
     EXPECT_EQ(ConfigCentrale.CodiceCentrale, 0u);
 }
 
-TEST_F(Generale, ARemoteConnectionThatIsUpCarriesEveryCommand) {
+TEST_F(Generale, AnOperationKeepsTheLinkItChoseAtItsStart) {
     LinkRemotoDoppio remoto;
     RegistraLinkRemoto(&remoto);
-    remoto.connesso = true;
+    remoto.sessione = 7;
+    TLinkOperazione sulRemoto(link); // made while a connection is up: every command goes over it
     remoto.interno.Rispondi(Frame(CmdIdentificazione, {164, 11, 1}));
-    EXPECT_EQ(RichiediIdentificazione(link), EsitoOk);
+    EXPECT_EQ(RichiediIdentificazione(sulRemoto), EsitoOk);
     EXPECT_TRUE(link.Richieste.empty());
     EXPECT_EQ(remoto.interno.Richieste.size(), 1u);
     EXPECT_EQ(IdCentraleRx, 164); // decoded from the remote link's reply
+    remoto.sessione = 8;          // another panel accepted: the rest of the operation fails
+    EXPECT_EQ(FineComunicazione(sulRemoto), EsitoFallito);
+    EXPECT_TRUE(link.Richieste.empty());
 
-    remoto.connesso = false;
+    remoto.sessione = 0;
+    TLinkOperazione sulCavo(link); // made with no connection up
+    remoto.sessione = 9;           // one comes up in the middle: it takes nothing
     link.Rispondi(Frame(CmdIdentificazione, {7, 8, 9}));
-    EXPECT_EQ(RichiediIdentificazione(link), EsitoOk);
+    EXPECT_EQ(RichiediIdentificazione(sulCavo), EsitoOk);
     EXPECT_EQ(link.Richieste.size(), 1u);
     EXPECT_EQ(remoto.interno.Richieste.size(), 1u);
     EXPECT_EQ(IdCentraleRx, 7);
+    RegistraLinkRemoto(nullptr);
 }
 
 namespace {

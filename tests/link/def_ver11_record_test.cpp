@@ -237,7 +237,7 @@ TEST_F(Record, ZoneBlocksCarryEightRecordsAndTheLastBlockPadsWithZeros) {
     EXPECT_EQ(inseritori, std::vector<std::uint8_t>(sizeof ConfigCentrale.Inseritori, 0x5C));
 }
 
-TEST_F(Record, AZoneReplyIsStoredAtTheBlockThePanelEchoes) {
+TEST_F(Record, AZoneReplyEchoingAnotherBlockIsNotTheReply) {
     for (int z = 0; z < NumZone; ++z)
         RiempiZona(ConfigCentrale.Zone[z], z);
     const TConfigCentrale originale = ConfigCentrale;
@@ -247,17 +247,20 @@ TEST_F(Record, AZoneReplyIsStoredAtTheBlockThePanelEchoes) {
         r.insert(r.end(), rec.begin(), rec.end());
     }
     ConfigCentrale = TConfigCentrale{};
+    // Block 3's reply, late or repeated, is no reply to block 2: nothing is stored anywhere.
     link.Rispondi(Frame(CmdLeggiBloccoZone, r));
-    ASSERT_EQ(LeggiBloccoZone(link, 2), EsitoOk);
-    for (int k = 0; k < 8; ++k) {
+    EXPECT_EQ(LeggiBloccoZone(link, 2), EsitoFallito);
+    const TConfigCentrale vuota{};
+    EXPECT_EQ(std::memcmp(&vuota, &ConfigCentrale, sizeof vuota), 0);
+    link.Rispondi(Frame(CmdLeggiBloccoZone, r));
+    ASSERT_EQ(LeggiBloccoZone(link, 3), EsitoOk);
+    for (int k = 0; k < 8; ++k)
         EXPECT_TRUE(ZoneUguali(ConfigCentrale.Zone[24 + k], originale.Zone[40 + k])) << k;
-        EXPECT_TRUE(ZoneUguali(ConfigCentrale.Zone[16 + k], TConfigZona{})) << k;
-    }
-    // An echo past the last block stores nothing.
+    // A block past the last zone stores nothing.
     r[0] = 11;
     const TConfigCentrale prima = ConfigCentrale;
     link.Rispondi(Frame(CmdLeggiBloccoZone, r));
-    ASSERT_EQ(LeggiBloccoZone(link, 10), EsitoOk);
+    ASSERT_EQ(LeggiBloccoZone(link, 11), EsitoOk);
     EXPECT_EQ(std::memcmp(&prima, &ConfigCentrale, sizeof prima), 0);
 }
 
@@ -290,7 +293,9 @@ TEST_F(Record, KeypadBlocksCarryEightRecordsAtTheEchoedBlock) {
     }
     ConfigCentrale = TConfigCentrale{};
     link.Rispondi(Frame(CmdLeggiBloccoInseritori, r));
-    ASSERT_EQ(LeggiBloccoInseritori(link, 0), EsitoOk);
+    EXPECT_EQ(LeggiBloccoInseritori(link, 0), EsitoFallito) << "block 1 is no reply to block 0";
+    link.Rispondi(Frame(CmdLeggiBloccoInseritori, r));
+    ASSERT_EQ(LeggiBloccoInseritori(link, 1), EsitoOk);
     for (int k = 0; k < 8; ++k) {
         const TConfigInseritore& got = ConfigCentrale.Inseritori[8 + k];
         const TConfigInseritore& exp = originale.Inseritori[k];
