@@ -1,0 +1,188 @@
+#pragma once
+// A faulty serial line between the program and the simulated panel: a relay between a
+// pseudo-terminal of its own (which the program opens) and the panel's, that drops or changes
+// bytes at a given rate in both directions, from a seeded generator so that a run can be repeated.
+// It keeps what the panel sent and every fault done to it, so that a reply the program accepted
+// wrongly can be told apart: two damaged bytes whose changes cancel in the frame's 8-bit sum are
+// a limit of the protocol, anything else is a fault of the receiver.
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <fcntl.h>
+#include <mutex>
+#include <poll.h>
+#include <pty.h>
+#include <stdexcept>
+#include <string>
+#include <sys/eventfd.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace testing_support {
+
+class LineaDifettosa {
+  public:
+    struct Guasto {
+        std::size_t Posizione; // in what the panel sent
+        bool Perso;            // dropped; otherwise changed to Nuovo
+        std::uint8_t Vecchio, Nuovo;
+    };
+
+    // Rate: the chance that a byte is damaged (half of them dropped, half changed).
+    LineaDifettosa(const std::string& PercorsoPannello, double Tasso, std::uint64_t Seme)
+        : tasso_(Tasso), stato_(Seme) {
+        pannello_ = ::open(PercorsoPannello.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        int slave = -1;
+        char nome[256] = {};
+        if (pannello_ < 0 || ::openpty(&master_, &slave, nome, nullptr, nullptr) != 0)
+            throw std::runtime_error("faulty line: no pseudo-terminal");
+        termios t{};
+        ::tcgetattr(slave, &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(slave, TCSANOW, &t);
+        ::close(slave);
+        percorso_ = nome;
+        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+        stop_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        thread_ = std::thread([this] { Inoltra(); });
+    }
+    ~LineaDifettosa() {
+        const std::uint64_t uno = 1;
+        if (::write(stop_, &uno, sizeof uno) < 0) std::terminate();
+        thread_.join();
+        ::close(stop_);
+        ::close(master_);
+        ::close(pannello_);
+    }
+    LineaDifettosa(const LineaDifettosa&) = delete;
+    LineaDifettosa& operator=(const LineaDifettosa&) = delete;
+
+    // The line's end for the program.
+    const std::string& Percorso() const { return percorso_; }
+
+    // What the panel sent since the last Azzera, and the faults done to it.
+    std::vector<std::uint8_t> Inviato() const {
+        std::lock_guard l(m_);
+        return inviato_;
+    }
+    std::vector<Guasto> Guasti() const {
+        std::lock_guard l(m_);
+        return guasti_;
+    }
+    std::size_t GuastiVersoPannello() const { return versoPannello_.load(); }
+    void Azzera() {
+        std::lock_guard l(m_);
+        inviato_.clear();
+        guasti_.clear();
+    }
+
+    // Why a reply of command `Comando` (its first data byte `Blocco` when >= 0) went through
+    // wrong: "" when some copy of it on the line had two or more damaged bytes whose changes
+    // cancel in the sum, else a description of the faults of its copies.
+    std::string SpiegaRisposta(std::uint8_t Comando, int Blocco) const {
+        std::lock_guard l(m_);
+        std::string descrizione;
+        // Frames as the panel coded them: 03h STX ... checksum 03h 03h, with stuffing.
+        for (std::size_t i = 0; i + 1 < inviato_.size(); ++i) {
+            if (inviato_[i] != 0x03 || inviato_[i + 1] != 0x02) continue;
+            std::size_t j = i + 2;
+            std::vector<std::uint8_t> voci;
+            while (j < inviato_.size() && voci.size() < 3) {
+                if (inviato_[j] == 0x10) ++j;
+                if (j < inviato_.size()) voci.push_back(inviato_[j++]);
+            }
+            if (voci.size() < 2 || voci[1] != Comando ||
+                (Blocco >= 0 && (voci.size() < 3 || voci[2] != Blocco)))
+                continue;
+            std::size_t fine = i + 2;
+            while (fine + 1 < inviato_.size() && !(inviato_[fine] == 0x03 && inviato_[fine + 1] == 0x03))
+                ++fine;
+            int danni = 0;
+            std::uint8_t somma = 0;
+            for (const Guasto& g : guasti_) {
+                if (g.Posizione < i || g.Posizione > fine + 1) continue;
+                ++danni;
+                somma = std::uint8_t(somma + (g.Perso ? 0 : g.Nuovo) - g.Vecchio);
+                descrizione += " @" + std::to_string(g.Posizione - i) + (g.Perso ? " lost " : " changed ") +
+                               std::to_string(g.Vecchio) + (g.Perso ? "" : "->" + std::to_string(g.Nuovo));
+            }
+            if (danni >= 2 && somma == 0) return "";
+            if (danni > 0) descrizione += ";";
+        }
+        return descrizione.empty() ? "no damaged copy" : descrizione;
+    }
+
+  private:
+    // splitmix64, as the simulated panel's faults.
+    std::uint64_t Prossimo() {
+        std::uint64_t z = (stato_ += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return z ^ (z >> 31);
+    }
+    // The byte as it arrives, or -1 when it is lost.
+    int Danneggia(std::uint8_t b, Guasto& g) {
+        const double u = double(Prossimo() >> 11) * 0x1.0p-53;
+        if (u >= tasso_) return b;
+        g.Vecchio = b;
+        g.Perso = u < tasso_ / 2;
+        g.Nuovo = std::uint8_t(b ^ (1 + Prossimo() % 255));
+        return g.Perso ? -1 : g.Nuovo;
+    }
+    static void Scrivi(int fd, const std::vector<std::uint8_t>& v) {
+        std::size_t fatto = 0;
+        while (fatto < v.size()) {
+            const ssize_t n = ::write(fd, v.data() + fatto, v.size() - fatto);
+            if (n > 0) {
+                fatto += std::size_t(n);
+            } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+                pollfd p{fd, POLLOUT, 0};
+                ::poll(&p, 1, 100);
+            } else {
+                return; // the other side went: what is left is lost, as on a cut line
+            }
+        }
+    }
+    void Inoltra() {
+        std::uint8_t buf[4096];
+        for (;;) {
+            pollfd p[3] = {{master_, POLLIN, 0}, {pannello_, POLLIN, 0}, {stop_, POLLIN, 0}};
+            if (::poll(p, 3, -1) < 0 && errno != EINTR) return;
+            if (p[2].revents) return;
+            for (int lato = 0; lato < 2; ++lato) {
+                if (!(p[lato].revents & POLLIN)) continue;
+                const ssize_t n = ::read(p[lato].fd, buf, sizeof buf);
+                if (n <= 0) continue;
+                std::vector<std::uint8_t> fuori;
+                for (ssize_t k = 0; k < n; ++k) {
+                    Guasto g{};
+                    const int b = Danneggia(buf[k], g);
+                    if (b >= 0) fuori.push_back(std::uint8_t(b));
+                    if (lato == 0) {
+                        if (b != buf[k]) ++versoPannello_;
+                        continue;
+                    }
+                    std::lock_guard l(m_);
+                    g.Posizione = inviato_.size();
+                    inviato_.push_back(buf[k]);
+                    if (b != buf[k]) guasti_.push_back(g);
+                }
+                Scrivi(lato == 0 ? pannello_ : master_, fuori);
+            }
+        }
+    }
+
+    double tasso_;
+    std::uint64_t stato_;
+    int pannello_ = -1, master_ = -1, stop_ = -1;
+    std::string percorso_;
+    mutable std::mutex m_;
+    std::vector<std::uint8_t> inviato_;
+    std::vector<Guasto> guasti_;
+    std::atomic<std::size_t> versoPannello_{0};
+    std::thread thread_;
+};
+
+} // namespace testing_support
