@@ -39,8 +39,9 @@ inline std::vector<std::vector<std::uint8_t>> Carichi(const TConfigCentrale& c) 
 }
 
 // An image whose travelling fields hold values drawn from the seed, held the way a panel holds
-// them (flags 0 or 1, texts ended at their first zero).
-inline TConfigCentrale ImmagineCasuale(std::uint32_t seme) {
+// them (flags 0 or 1, texts ended at their first zero). With DaInserire, one byte in four is 02h,
+// 03h or 10h, which the serial line carries behind a 10h.
+inline TConfigCentrale ImmagineCasuale(std::uint32_t seme, bool DaInserire = false) {
     TConfigCentrale c{};
     ConfigDefault(c);
     std::mt19937 g(seme);
@@ -48,8 +49,10 @@ inline TConfigCentrale ImmagineCasuale(std::uint32_t seme) {
         TFrameComunic f;
         f.Comando = comando;
         f.Lunghezza = std::uint16_t(LunghezzaRispostaComando(comando));
+        static constexpr std::uint8_t Controllo[] = {0x02, 0x03, 0x10};
         for (int i = 0; i < f.Lunghezza; ++i)
-            f.Dati[i] = std::uint8_t(g() % 5 == 0 ? 0 : 0x20 + g() % 0xDF);
+            f.Dati[i] = DaInserire && g() % 4 == 0 ? Controllo[g() % 3]
+                                                   : std::uint8_t(g() % 5 == 0 ? 0 : 0x20 + g() % 0xDF);
         if (blocco >= 0) f.Dati[0] = std::uint8_t(blocco);
         DecodificaRisposta(f, c, nullptr);
     };

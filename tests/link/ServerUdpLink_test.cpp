@@ -3,6 +3,7 @@
 #include "KivCanaleFinto.h"
 #include "link/ServerUdpLink.h"
 #include "link/def_ver11.h"
+#include "platform/diag/Diagnostica.h"
 #include "support/Attesa.h"
 #include "support/Presa.h"
 #include "support/ScriptedDialogs.h"
@@ -71,6 +72,18 @@ TEST(UdpServerPiattaforma, BindErrorsAreReported) {
     EXPECT_NE(errore.find("bind"), std::string::npos);
     EXPECT_FALSE(b.Start("127.0.0.1", 70000, {}, errore));
     EXPECT_FALSE(b.Active());
+}
+
+TEST_F(ServerUdp, APortHeldByAnotherProgramIsNamedOnTheDiagnosticLog) {
+    std::vector<std::string> righe;
+    platform::CatturaDiagnostica cattura([&](std::string_view r) { righe.emplace_back(r); });
+    TServerUdpLink secondo;
+    secondo.IndirizzoAscolto = "127.0.0.1";
+    EXPECT_FALSE(secondo.AvviaServerUdp(link.PortaAscolto()));
+    ASSERT_EQ(righe.size(), 1u);
+    EXPECT_EQ(righe[0].rfind("vm415: ", 0), 0u);
+    EXPECT_NE(righe[0].find("UDP port " + std::to_string(link.PortaAscolto()) + ": "), std::string::npos)
+        << righe[0];
 }
 
 TEST_F(ServerUdp, AHelloAsksAndOnlyYesConnects) {

@@ -10,6 +10,7 @@
 #include "link/ThreadCom.h"
 #include "platform/thread/Thread.h"
 #include "serial/SerialTestSupport.h"
+#include "support/FinestreMute.h"
 #include "support/Presa.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Simulatore.h"
@@ -25,20 +26,6 @@ using testing_support::Presa;
 namespace {
 
 constexpr int PortaSim = 11;
-
-class FinestreMute final : public IFinestreThreadCom {
-  public:
-    void ImpostaMassimoGauge(int) override {}
-    void AzzeraGauge() override {}
-    void AvanzaGauge() override {}
-    void NascondiOkbutton() override {}
-    void MostraOkbutton() override {}
-    void ImpostaCaption(const std::string&) override {}
-    void Ridisegna() override {}
-    void AggiornaFormDaConfig() override {}
-    void AggiornaConfigDaForm() override {}
-    void AbilitaFunzioniVer11() override {}
-};
 
 class SessioneRemota : public ::testing::Test {
   protected:
@@ -57,7 +44,7 @@ class SessioneRemota : public ::testing::Test {
     // `Quando` first holds; the worker's outcome.
     std::uint8_t Operazione(TComThread com, std::uint8_t op, const std::function<bool()>& Quando,
                             const std::function<void()>& Intanto) {
-        FinestreMute finestre;
+        testing_support::FinestreMute finestre;
         TThreadCom worker(false, std::move(com), op, finestre);
         bool fatto = false;
         EXPECT_TRUE(ui.RunUntil(

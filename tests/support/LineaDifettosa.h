@@ -80,35 +80,41 @@ class LineaDifettosa {
 
     // Why a reply of command `Comando` (its first data byte `Blocco` when >= 0) went through
     // wrong: "" when some copy of it on the line had two or more damaged bytes whose changes
-    // cancel in the sum, else a description of the faults of its copies.
+    // cancel in the sum, else a description of the faults of its copies. A lost byte pulls the
+    // byte after the checksum (a trailing 03h) into the sum, and the one after it becomes the end.
     std::string SpiegaRisposta(std::uint8_t Comando, int Blocco) const {
         std::lock_guard l(m_);
         std::string descrizione;
-        // Frames as the panel coded them: 03h STX ... checksum 03h 03h, with stuffing.
-        for (std::size_t i = 0; i + 1 < inviato_.size(); ++i) {
+        const std::size_t n = inviato_.size();
+        for (std::size_t i = 0; i + 1 < n; ++i) {
             if (inviato_[i] != 0x03 || inviato_[i + 1] != 0x02) continue;
+            // The frame as the panel coded it: its length, then that many stuffed bytes.
             std::size_t j = i + 2;
-            std::vector<std::uint8_t> voci;
-            while (j < inviato_.size() && voci.size() < 3) {
-                if (inviato_[j] == 0x10) ++j;
-                if (j < inviato_.size()) voci.push_back(inviato_[j++]);
-            }
-            if (voci.size() < 2 || voci[1] != Comando ||
-                (Blocco >= 0 && (voci.size() < 3 || voci[2] != Blocco)))
+            auto prendi = [&]() -> int {
+                if (j < n && inviato_[j] == 0x10) ++j;
+                return j < n ? inviato_[j++] : -1;
+            };
+            const int lunghezza = prendi();
+            std::vector<int> voci;
+            for (int k = 0; k < lunghezza; ++k)
+                voci.push_back(prendi());
+            if (lunghezza < 1 || voci.back() < 0 || voci[0] != Comando ||
+                (Blocco >= 0 && (voci.size() < 2 || voci[1] != Blocco)))
                 continue;
-            std::size_t fine = i + 2;
-            while (fine + 1 < inviato_.size() && !(inviato_[fine] == 0x03 && inviato_[fine + 1] == 0x03))
-                ++fine;
-            int danni = 0;
-            std::uint8_t somma = 0;
+            const std::size_t somma = j; // the checksum's place
+            int danni = 0, perse = 0;
+            std::uint8_t delta = 0;
             for (const Guasto& g : guasti_) {
-                if (g.Posizione < i || g.Posizione > fine + 1) continue;
+                if (g.Posizione < i + 1 || g.Posizione > somma) continue;
                 ++danni;
-                somma = std::uint8_t(somma + (g.Perso ? 0 : g.Nuovo) - g.Vecchio);
+                delta = std::uint8_t(delta + (g.Perso ? 0 : g.Nuovo) - g.Vecchio);
+                perse += g.Perso;
                 descrizione += " @" + std::to_string(g.Posizione - i) + (g.Perso ? " lost " : " changed ") +
                                std::to_string(g.Vecchio) + (g.Perso ? "" : "->" + std::to_string(g.Nuovo));
             }
-            if (danni >= 2 && somma == 0) return "";
+            for (int k = 1; k <= perse && somma + std::size_t(k) < n; ++k)
+                delta = std::uint8_t(delta + inviato_[somma + std::size_t(k)]);
+            if (danni >= 2 && delta == 0) return "";
             if (danni > 0) descrizione += ";";
         }
         return descrizione.empty() ? "no damaged copy" : descrizione;

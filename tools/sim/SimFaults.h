@@ -18,6 +18,9 @@ struct FaultSettings {
     std::uint64_t Seed = 1;
     bool WrongCommand = false; // every reply carries another command code
     bool WrongLength = false;  // every reply carries one data byte too many
+    // Each reply to a block read (zones, keypads, events) comes again just before the next reply,
+    // as a datagram repeated or held up on the way would.
+    bool LateBlockCopies = false;
 };
 
 class FaultInjector {

@@ -1,5 +1,7 @@
 #include "tools/sim/SimPanel.h"
 
+#include <utility>
+
 #include "platform/fs/SafeFile.h"
 #include "tools/sim/SimBlocks.h"
 #include "tools/sim/SimClock.h"
@@ -87,6 +89,7 @@ struct SimPanel::State {
     std::uint8_t programming = 1;
     EventQueue queue;
     FaultInjector faults;
+    std::optional<Frame> lastBlockReply, lateCopy;
     LogSink log;
 
     // Messages wait here until the lock is released, so that a sink may call back into the panel.
@@ -108,6 +111,14 @@ std::optional<Frame> SimPanel::Handle(const Frame& request) {
     {
         std::lock_guard lock(s_->mutex);
         reply = s_->Answer(request);
+        if (reply && s_->faults.Settings().LateBlockCopies) {
+            s_->lateCopy = s_->lastBlockReply;
+            const std::uint8_t c = reply->Command;
+            if (c == 13 || c == 15 || c == 16)
+                s_->lastBlockReply = reply;
+            else
+                s_->lastBlockReply.reset();
+        }
         messages.swap(s_->pending);
         sink = s_->log;
     }
@@ -115,6 +126,11 @@ std::optional<Frame> SimPanel::Handle(const Frame& request) {
         for (auto& [level, text] : messages)
             sink(level, text);
     return reply;
+}
+
+std::optional<Frame> SimPanel::TakeLateCopy() {
+    std::lock_guard lock(s_->mutex);
+    return std::exchange(s_->lateCopy, std::nullopt);
 }
 
 std::optional<Frame> SimPanel::State::Answer(const Frame& request) {

@@ -43,6 +43,9 @@ class SimPanel {
     // a request of the wrong length, a write while programming is not enabled, a date it cannot
     // set, or a dropped reply. Reply faults (drop, wrong command or length) are applied here.
     std::optional<Frame> Handle(const Frame& request);
+    // With the late-copies fault: the copy of an earlier block reply to send just before the reply
+    // Handle has given, once.
+    std::optional<Frame> TakeLateCopy();
 
     // The 4864-byte configuration image (starts as a factory image).
     std::vector<std::uint8_t> ImageBytes() const;

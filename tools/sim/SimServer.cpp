@@ -253,6 +253,14 @@ SimServer::Outcome SimServer::Send(const std::uint8_t* bytes, std::size_t count,
 SimServer::Outcome SimServer::Respond(const Frame& request, std::string& error, int stopFd) {
     const auto reply = panel_.Handle(request);
     if (!reply) return Outcome::Done;
+    if (const auto copy = panel_.TakeLateCopy()) {
+        Note("reply " + std::to_string(copy->Command) + " of block " + std::to_string(copy->Data.at(0)) +
+             " sent again, late (fault injection)");
+        if (const auto w = EncodeWire(*copy)) {
+            const Outcome o = SendBytes(w->Bytes, error, stopFd);
+            if (o != Outcome::Done) return o;
+        }
+    }
     auto wire = EncodeWire(*reply);
     if (!wire) {
         Note("reply " + std::to_string(reply->Command) + " too long for a frame: not sent");

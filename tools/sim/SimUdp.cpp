@@ -46,6 +46,19 @@ int Digit(char c) {
     return -1;
 }
 
+// A frame as datagram text: no lead-in 03h and a single trailing 03h.
+std::string Text(const Frame& frame) {
+    std::string out;
+    if (const auto wire = EncodeWire(frame)) {
+        static const char hex[] = "0123456789ABCDEF";
+        for (std::size_t k = 1; k + 1 < wire->Bytes.size(); ++k) {
+            out += hex[wire->Bytes[k] >> 4];
+            out += hex[wire->Bytes[k] & 15];
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 bool RunUdpPanel(SimPanel& panel, const UdpOptions& o, int stopFd, std::string& error) {
@@ -110,16 +123,8 @@ bool RunUdpPanel(SimPanel& panel, const UdpOptions& o, int stopFd, std::string& 
             if (!request) continue;
             const auto reply = panel.Handle(*request);
             if (reply) {
-                if (const auto wire = EncodeWire(*reply)) {
-                    // On UDP the frame has no lead-in 03h and a single trailing 03h.
-                    std::string out;
-                    static const char hex[] = "0123456789ABCDEF";
-                    for (std::size_t k = 1; k + 1 < wire->Bytes.size(); ++k) {
-                        out += hex[wire->Bytes[k] >> 4];
-                        out += hex[wire->Bytes[k] & 15];
-                    }
-                    send(out);
-                }
+                if (const auto copy = panel.TakeLateCopy()) send(Text(*copy));
+                if (const std::string t = Text(*reply); !t.empty()) send(t);
             }
             if (request->Command == 22) {
                 ::close(fd);

@@ -59,6 +59,8 @@ Faults:
   --seed N                seed for the chances above (default 1)
   --wrong-command         answer every request with another command code
   --wrong-length          answer every request with one data byte too many
+  --late-block-copies     send each reply to a block read (zones, keypads, events)
+                          again just before the next reply, as a late copy
 
 Modem (the panel is reached by a call through a Hayes modem):
   --modem                 put a modem between the line and the panel; it starts
@@ -190,6 +192,7 @@ Options ParseOptions(int argc, char** argv) {
          [&](auto& n, auto& v) { o.Faults.Seed = std::uint64_t(ParseInteger(n, v, 0, INT64_MAX)); }},
         {"--wrong-command", false, [&](auto&, auto&) { o.Faults.WrongCommand = true; }},
         {"--wrong-length", false, [&](auto&, auto&) { o.Faults.WrongLength = true; }},
+        {"--late-block-copies", false, [&](auto&, auto&) { o.Faults.LateBlockCopies = true; }},
         {"--modem", false, [&](auto&, auto&) { o.ModemOn = true; }},
         {"--modem-connect-delay-ms", true,
          [&](auto& n, auto& v) {
