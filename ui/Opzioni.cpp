@@ -4,6 +4,8 @@
 #include "link/KivFormModComFrm.h"
 #include "link/KivModCom.h"
 #include "link/ServerUdpAvvio.h"
+#include "platform/diag/Diagnostica.h"
+#include "platform/gui/Dialogs.h"
 #include "platform/gui/qt/TSpinEdit.h"
 #include "ui/Collegamento.h"
 #include "ui/Testi.h"
@@ -161,10 +163,12 @@ void TOpzioniFrm::FormClose() {
     TConfigPc letta = ConfigPc;
     LeggiConfigPc(letta);
     std::string errore;
-    if (SalvaConfigPc(letta, &errore))
+    if (SalvaConfigPc(letta, &errore)) {
         ConfigPc = letta;
-    else
-        qWarning("Options: %s not saved: %s", NomeFileConfigPc, errore.c_str());
+    } else {
+        platform::Diagnostica("Opzioni", std::string(NomeFileConfigPc) + " not saved: " + errore);
+        platform::gui::ShowError(GetMessaggio("STRIMP_FILETARGETERROR") + "\n" + errore);
+    }
     serverudp::AvviaServerUdp(ConfigPc.PortaLocaleGprs);
 }
 

@@ -42,7 +42,9 @@ std::vector<std::uint8_t> FileConfig(std::uint8_t tipo, std::uint8_t cavo, std::
 
 class FinestraTest : public ::testing::Test {
   protected:
-    FinestraTest() : cartella(dati.Path()) { com.OpzioniFinestra = testing_support::OpzioniSenzaAttese(); }
+    FinestraTest() : cartella(dati.Path()), impostazioni(dati.Path()) {
+        com.OpzioniFinestra = testing_support::OpzioniSenzaAttese();
+    }
     TKivModComFrm& F() { return *com.FormModCom(); }
     TConfigCom Letto() {
         const auto v = dati.Read("comconfig.cfg");
@@ -61,6 +63,7 @@ class FinestraTest : public ::testing::Test {
     platform::TLoopUiThread ui;
     testing_support::TempFolder dati;
     testing_support::ProgramFolderScope cartella;
+    testing_support::SettingsFolderScope impostazioni; // the user's settings there too
     TKivModCom com;
 };
 
