@@ -4,6 +4,7 @@
 #include "platform/diag/Diagnostica.h"
 #include "platform/fs/SettingsFolder.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/win32/Win32Registry.h"
 #include "serial/srsysutils.h"
 
 #include <algorithm>
@@ -241,8 +242,12 @@ void TKivModComFrm::ApriPortaBloccata(int Porta, int Velocita, TStopBits BitStop
         SvuotaRx();
     } catch (...) {
         // The port stays closed until the next apply or the reopen timer; the window shows it closed.
+        // The number says little to whoever reads the log: the device behind it says what to check.
+        const std::string dispositivo = win32::ResolveComPort(Porta);
         platform::Diagnostica("KivFormModCom",
-                              "opening COM" + std::to_string(Porta) + ": " + platform::MotivoEccezione());
+                              "opening COM" + std::to_string(Porta) + " (" +
+                                  (dispositivo.empty() ? "no device has that number" : dispositivo) +
+                                  "): " + platform::MotivoEccezione());
         SvuotaRx();
         Dormi(opzioni_.AttesaChiusura);
         ChiudiPorta();

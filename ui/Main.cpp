@@ -3,6 +3,7 @@
 #include "config/ConfigPc.h"
 #include "config/FileConfig.h"
 #include "config/GetMessage_11.h"
+#include "platform/diag/Diagnostica.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/qt/LogoImage.h"
 #include "platform/gui/qt/TMaskEdit.h"
@@ -304,7 +305,7 @@ void TMainFrm::ImpostaVisibile(std::string_view NomeControllo, bool Visibile) {
     else if (QAction* a = Voce(NomeControllo))
         a->setVisible(Visibile);
     else
-        qWarning("TMainFrm: no control named %.*s", int(NomeControllo.size()), NomeControllo.data());
+        platform::Diagnostica("TMainFrm", "no control named " + std::string(NomeControllo));
 }
 
 void TMainFrm::ImpostaAbilitato(std::string_view NomeControllo, bool Abilitato) {
@@ -318,7 +319,7 @@ void TMainFrm::ImpostaAbilitato(std::string_view NomeControllo, bool Abilitato) 
     else if (QAction* a = Voce(NomeControllo))
         a->setEnabled(Abilitato);
     else
-        qWarning("TMainFrm: no control named %.*s", int(NomeControllo.size()), NomeControllo.data());
+        platform::Diagnostica("TMainFrm", "no control named " + std::string(NomeControllo));
 }
 
 // ---- Radio-zone paging --------------------------------------------------------------------------

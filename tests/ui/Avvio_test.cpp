@@ -7,6 +7,7 @@
 #include "config/GetMessage_11.h"
 #include "config/GlobalsVar.h"
 #include "link/KivModCom.h"
+#include "platform/diag/Diagnostica.h"
 #include "platform/gui/qt/TMaskEdit.h"
 #include "platform/gui/qt/TRadioGroup.h"
 #include "platform/gui/qt/TSpinEdit.h"
@@ -34,6 +35,7 @@
 #include <QEventLoop>
 #include <QFrame>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -187,6 +189,20 @@ TEST_F(Avvio, AMissingOrBrokenLogoShowsNoPictureAndReportsNothing) {
     EXPECT_TRUE(MainFrm->ImmagineLogo->Vuota());
 
     EXPECT_TRUE(dialogs_.Messages().empty());
+}
+
+TEST(MessaggiQt, QtsOwnMessagesReachStderrAsTheProgramsLines) {
+    std::vector<std::string> log;
+    {
+        platform::CatturaDiagnostica cattura([&](std::string_view l) { log.emplace_back(l); });
+        InstradaMessaggiQt();
+        qWarning("QFont: cannot find a font");
+        const QLoggingCategory xcb("qt.qpa.xcb");
+        qCWarning(xcb, "could not connect to display");
+        qInstallMessageHandler(nullptr);
+    }
+    EXPECT_EQ(log, (std::vector<std::string>{"vm415: Qt: QFont: cannot find a font",
+                                             "vm415: qt.qpa.xcb: could not connect to display"}));
 }
 
 TEST_F(Avvio, ModemEntriesFollowTheConnectionType) {
