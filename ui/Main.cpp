@@ -32,6 +32,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShowEvent>
@@ -39,6 +40,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <QWindow>
 #include <algorithm>
 
 TMainFrm* MainFrm = nullptr;
@@ -50,6 +52,10 @@ constexpr int MaxZoneRadioPerPagina = 10;
 // Design height of a radio-zone row; the rows themselves are built at run time.
 constexpr int AltezzaDesignRigaRadio = 105;
 constexpr int AltezzaPannelliRighe = 680;
+// The window's client size in its design.
+constexpr QSize DimensioneProgetto(1180, 760);
+// A usual window frame (title bar and borders), for as long as the desktop has not told the real one.
+constexpr QMargins CorniceStimata(4, 32, 4, 4);
 
 QFrame* NuovoPannello(QWidget* Parent, const char* Nome, int Larghezza, int Altezza) {
     auto* p = Nominato(new QFrame(Parent), Nome);
@@ -63,7 +69,7 @@ QFrame* NuovoPannello(QWidget* Parent, const char* Nome, int Larghezza, int Alte
 TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent) {
     setObjectName("MainFrm");
     setWindowTitle("Centrale Vm415");
-    resize(1180, 760);
+    resize(DimensioneProgetto);
     CreaMenu();
     CreaPagine();
     CreaControlli();
@@ -214,6 +220,9 @@ void TMainFrm::FormCreate() {
 }
 
 void TMainFrm::showEvent(QShowEvent* event) {
+    // Still before the window reaches the screen.
+    if (!mostrata_) AdattaAlloSchermo();
+    mostrata_ = true;
     QMainWindow::showEvent(event);
     // A window brought back from the task bar is shown again by the desktop: that must not
     // reset the configuration being edited.
@@ -278,6 +287,41 @@ void TMainFrm::AttendiElaborandoMessaggi(std::chrono::milliseconds Durata) {
     attesa.exec();
 }
 
+QSize TMainFrm::PrimaDimensione(const QSize& Progetto, const QRect& Disponibile, const QMargins& Cornice) {
+    return Progetto.boundedTo(QSize(Disponibile.width() - Cornice.left() - Cornice.right(),
+                                    Disponibile.height() - Cornice.top() - Cornice.bottom()));
+}
+
+void TMainFrm::AdattaAlloSchermo() {
+    const QScreen* schermo = screen();
+    if (!schermo) return;
+    const QMargins nota = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QMargins cornice = nota.isNull() ? CorniceStimata : nota;
+    if (PrimaDimensione(DimensioneProgetto, schermo->availableGeometry(), cornice) != size())
+        Colloca(cornice);
+    // The desktop's real frame is known once the window is on the screen.
+    corniceDaVerificare_ = nota.isNull() && windowHandle();
+    if (corniceDaVerificare_) windowHandle()->installEventFilter(this);
+}
+
+void TMainFrm::Colloca(const QMargins& Cornice) {
+    const QRect area = screen()->availableGeometry();
+    const QSize dimensione = PrimaDimensione(DimensioneProgetto, area, Cornice);
+    // A window nearly as big as the free area could be placed partly outside it: the window with
+    // its frame in the middle of the area.
+    const QSize esterna = dimensione.grownBy(Cornice);
+    setGeometry(QRect(QPoint(area.x() + (area.width() - esterna.width()) / 2 + Cornice.left(),
+                             area.y() + (area.height() - esterna.height()) / 2 + Cornice.top()),
+                      dimensione));
+}
+
+void TMainFrm::VerificaCornice() {
+    corniceDaVerificare_ = false;
+    windowHandle()->removeEventFilter(this);
+    const QMargins cornice = windowHandle()->frameMargins();
+    if (!cornice.isNull() && !screen()->availableGeometry().contains(frameGeometry())) Colloca(cornice);
+}
+
 // ---- Rows and the image mapping ----------------------------------------------------------------
 
 int TMainFrm::AltezzaRigaRadio() const {
@@ -335,6 +379,9 @@ int TMainFrm::UltimaPaginaRadio(int ZonePerPagina) {
 }
 
 bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
+    if (corniceDaVerificare_ && watched == windowHandle() && event->type() == QEvent::Expose &&
+        windowHandle()->isExposed())
+        VerificaCornice();
     if (watched == ScrollBoxSensoriRadio->viewport() && event->type() == QEvent::Resize && resizeRadioAttivo_)
         ScrollBoxSensoriRadioResize();
     if (event->type() == QEvent::KeyPress &&
