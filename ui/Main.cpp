@@ -328,6 +328,14 @@ int TMainFrm::AltezzaRigaRadio() const {
     return FrameSensRadio[0] ? FrameSensRadio[0]->height() : AltezzaDesignRigaRadio;
 }
 
+void TMainFrm::AdattaPannelloRadio() {
+    // The page scrolls as far as its last row shown, with the margin it has above the first one,
+    // and not on into the place of the rows hidden below.
+    const TFrameSensRadio* ultima = FrameSensRadio[std::size_t(ZoneRadioPerPagina_ - 1)];
+    const TFrameSensRadio* prima = FrameSensRadio[0];
+    if (ultima && prima) PanelRadio->setFixedHeight(ultima->geometry().bottom() + 1 + prima->y());
+}
+
 // ---- Controls by name ---------------------------------------------------------------------------
 
 QWidget* TMainFrm::Controllo(std::string_view Nome) const {
@@ -400,6 +408,7 @@ void TMainFrm::ScrollBoxSensoriRadioResize() {
         CalcolaZoneRadioPerPagina(ScrollBoxSensoriRadio->viewport()->height(), AltezzaRigaRadio());
     for (int i = 0; i < int(FrameSensRadio.size()); ++i)
         if (FrameSensRadio[i]) FrameSensRadio[i]->setVisible(i < ZoneRadioPerPagina_);
+    AdattaPannelloRadio();
     SelezPaginaRadio->SetMax(UltimaPaginaRadio(ZoneRadioPerPagina_));
     SelezPaginaRadio->SetPosition(0);
     PaginaRadio_ = 0;

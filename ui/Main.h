@@ -159,6 +159,8 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     void VerificaCornice();
     // The client height of the first radio row: the design height until the rows exist.
     int AltezzaRigaRadio() const;
+    // The radio page's panel as tall as the rows of one page.
+    void AdattaPannelloRadio();
     // Pauses the closing while the program goes on processing its messages.
     static void AttendiElaborandoMessaggi(std::chrono::milliseconds Durata);
 

@@ -18,6 +18,7 @@
 #include "ui/Collegamento.h"
 #include "ui/EventiCid.h"
 #include "ui/Formati.h"
+#include "ui/FrameRadio.h"
 #include "ui/Immagine.h"
 #include "ui/ImportaOld.h"
 #include "ui/LeggiCodRadio.h"
@@ -40,6 +41,7 @@
 #include <QMenuBar>
 #include <QPointer>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <fstream>
@@ -377,6 +379,23 @@ TEST(RadioPaging, RowsPerPageAndPages) {
     const int pagine[] = {60, 30, 20, 15, 12, 10, 9, 8, 7, 6};
     for (int z = 1; z <= 10; ++z)
         EXPECT_EQ(TMainFrm::UltimaPaginaRadio(z) + 1, pagine[z - 1]) << z << " rows per page";
+}
+
+TEST_F(Avvio, TheRadioPageScrollsToItsLastRowAndNoFurther) {
+    Avvia();
+    TMainFrm& m = *MainFrm;
+    m.PageControl->setCurrentWidget(m.SheetConfigurazioneZoneRadio);
+    for (int altezza : {700, 400, 1300, 250}) {
+        m.resize(m.width(), altezza);
+        QCoreApplication::processEvents();
+        const QWidget* ultima = m.FrameSensRadio[std::size_t(m.ZoneRadioPerPagina() - 1)];
+        const int fondoRiga = ultima->geometry().bottom() + 1;
+        const QScrollBar* barra = m.ScrollBoxSensoriRadio->verticalScrollBar();
+        const int fondoScorrimento = barra->maximum() + m.ScrollBoxSensoriRadio->viewport()->height();
+        EXPECT_GE(fondoScorrimento, fondoRiga) << altezza << ": the last row can be reached";
+        EXPECT_LE(m.PanelRadio->height() - fondoRiga, m.FrameSensRadio[0]->y())
+            << altezza << ": " << m.ZoneRadioPerPagina() << " rows, then empty space";
+    }
 }
 
 TEST(PrimaDimensione, TheDesignSizeHeldToTheScreenAreaLeftFree) {
