@@ -8,6 +8,7 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/qt/TSpinEdit.h"
 #include "ui/Collegamento.h"
+#include "ui/TestModem.h"
 #include "ui/Testi.h"
 
 #include <QCheckBox>
@@ -254,5 +255,7 @@ void TOpzioniFrm::ButtonDefaultClick() {
 }
 
 void TOpzioniFrm::TestSegnaleModemBtnClick() {
-    if (KivModCom1 && MostraTestSegnale) MostraTestSegnale(*KivModCom1);
+    if (!KivModCom1 || !TestModemFrm) return;
+    TestModemFrm->ModCom = KivModCom1.get();
+    TestModemFrm->exec();
 }
