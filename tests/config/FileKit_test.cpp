@@ -113,8 +113,8 @@ TEST_F(KitTest, UsesOnlyTheCountsTheFileGives) {
 
 TEST_F(KitTest, KitNumbersOutsideTheFileOrAbove100AreRefused) {
     TFileKit kit;
-    ASSERT_TRUE(DecodificaFileKit(FileKitDi(50, 16, 250), kit));
-    for (int n : {0, -1, 101, 250, 251}) {
+    ASSERT_TRUE(DecodificaFileKit(FileKitDi(50, 16, 100), kit));
+    for (int n : {0, -1, 101, 250}) {
         SCOPED_TRACE(n);
         EXPECT_FALSE(CopiaCodiciKit(kit, n, ConfigCentrale));
         EXPECT_TRUE(Codice(ConfigCentrale.Zone[0].CodiceRadio, 0, 0, 0));
@@ -158,4 +158,29 @@ TEST_F(KitTest, WrongSizeOrMissingFileKeepsThePreviousKits) {
     dialogs.CancelFile();
     ComandoLeggiFileKit(edit);
     EXPECT_EQ(FileKit.NumKit, 4);
+}
+
+TEST_F(KitTest, AFileOfTheRightSizeWithAKitCountItCannotHoldIsRefused) {
+    dir.Write("buono.kit", FileKitDi(50, 16, 4));
+    Leggi("buono.kit");
+    edit.Valore = 2;
+    // Random bytes, and counts just outside the 100 records the file holds.
+    Byte caso(21364);
+    std::uint32_t x = 12345;
+    for (auto& b : caso)
+        b = std::uint8_t((x = x * 1103515245u + 12345u) >> 24);
+    Scrivi32(caso, 80, -279371943);
+    dir.Write("caso.kit", caso);
+    dir.Write("zero.kit", FileKitDi(50, 16, 0));
+    dir.Write("101.kit", FileKitDi(50, 16, 101));
+    for (const char* nome : {"caso.kit", "zero.kit", "101.kit"}) {
+        SCOPED_TRACE(nome);
+        dialogs.Clear();
+        Leggi(nome);
+        ASSERT_EQ(dialogs.Messages().size(), 1u);
+        EXPECT_EQ(dialogs.Messages()[0].Kind, MsgKind::Error);
+        EXPECT_EQ(dialogs.Messages()[0].Text, "File Error.");
+        EXPECT_EQ(FileKit.NumKit, 4);
+        EXPECT_EQ(edit.Massimo, 4) << "the kit number keeps the previous file's range";
+    }
 }

@@ -8,6 +8,7 @@
 #include "config/GlobalsVar.h"
 #include "link/KivModCom.h"
 #include "platform/diag/Diagnostica.h"
+#include "platform/fs/ReadFile.h"
 #include "platform/gui/qt/TMaskEdit.h"
 #include "platform/gui/qt/TRadioGroup.h"
 #include "platform/gui/qt/TSpinEdit.h"
@@ -44,8 +45,12 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -192,6 +197,64 @@ TEST_F(Avvio, AMissingOrBrokenLogoShowsNoPictureAndReportsNothing) {
 
     EXPECT_TRUE(dialogs_.Messages().empty());
 }
+
+// A data file beside the program that is there but cannot be read.
+enum class Guasto { Cartella, Fifo, ErroreLettura };
+struct FileGuasto {
+    const char* Nome;
+    Guasto Come;
+};
+
+class FileDatiIlleggibili : public Avvio, public testing::WithParamInterface<FileGuasto> {};
+
+TEST_P(FileDatiIlleggibili, TheProgramStartsWithoutItAndSaysSoOnce) {
+    const auto [nome, come] = GetParam();
+    for (const char* spedito : {"operatorigsm.csv", "logo.jpg"})
+        testing_support::CopyShippedFile(spedito, folder_.Path());
+    std::optional<platform::FailedReadsForTest> guasto;
+    if (come == Guasto::ErroreLettura) {
+        guasto.emplace(folder_.File(nome), EIO);
+    } else {
+        std::filesystem::remove(folder_.File(nome));
+        if (come == Guasto::Cartella) std::filesystem::create_directory(folder_.File(nome));
+        if (come == Guasto::Fifo) ASSERT_EQ(::mkfifo(folder_.File(nome).c_str(), 0600), 0);
+    }
+    std::vector<std::string> righe;
+    platform::CatturaDiagnostica cattura([&](std::string_view l) { righe.emplace_back(l); });
+
+    Avvia(); // neither an exception nor a wait on a pipe stops it
+    ASSERT_TRUE(MainFrm && MainFrm->isVisible());
+    std::vector<std::string> suoi;
+    for (const std::string& r : righe)
+        if (r.find(folder_.File(nome)) != std::string::npos) suoi.push_back(r);
+    ASSERT_EQ(suoi.size(), 1u) << testing::PrintToString(righe);
+    EXPECT_EQ(suoi[0].rfind("vm415: ", 0), 0u) << suoi[0];
+
+    const std::string testo = nome;
+    if (testo == "Lingue.csv") {
+        // Every lookup tells the table is not there, and leaves the text as it was.
+        const auto messaggi = dialogs_.Messages();
+        ASSERT_FALSE(messaggi.empty());
+        const int numero = come == Guasto::Cartella ? EISDIR : come == Guasto::Fifo ? EINVAL : EIO;
+        for (const auto& m : messaggi)
+            EXPECT_EQ(m.Text, "FILE LINGUA NON TROVATO: Error " + std::to_string(numero));
+    } else {
+        EXPECT_TRUE(dialogs_.Messages().empty());
+        if (testo == "operatorigsm.csv") EXPECT_EQ(MainFrm->SetCodeOperatoreManualeEdit->count(), 0);
+        if (testo == "logo.jpg") EXPECT_TRUE(MainFrm->ImmagineLogo->Vuota());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Avvio, FileDatiIlleggibili,
+                         testing::Values(FileGuasto{"Lingue.csv", Guasto::Cartella},
+                                         FileGuasto{"Lingue.csv", Guasto::Fifo},
+                                         FileGuasto{"Lingue.csv", Guasto::ErroreLettura},
+                                         FileGuasto{"operatorigsm.csv", Guasto::Cartella},
+                                         FileGuasto{"operatorigsm.csv", Guasto::Fifo},
+                                         FileGuasto{"operatorigsm.csv", Guasto::ErroreLettura},
+                                         FileGuasto{"logo.jpg", Guasto::Cartella},
+                                         FileGuasto{"logo.jpg", Guasto::Fifo},
+                                         FileGuasto{"logo.jpg", Guasto::ErroreLettura}));
 
 TEST(MessaggiQt, QtsOwnMessagesReachStderrAsTheProgramsLines) {
     std::vector<std::string> log;
