@@ -54,8 +54,12 @@ constexpr int AltezzaDesignRigaRadio = 105;
 constexpr int AltezzaPannelliRighe = 680;
 // The window's client size in its design.
 constexpr QSize DimensioneProgetto(1180, 760);
-// A usual window frame (title bar and borders), for as long as the desktop has not told the real one.
-constexpr QMargins CorniceStimata(4, 32, 4, 4);
+// Room for the window's frame (title bar and borders) for as long as the desktop has not told the
+// real one: as much as the usual desktops' frames take, or more.
+constexpr QMargins CorniceStimata(8, 40, 8, 12);
+// How often, and for how long, the real frame is looked for once the window is shown.
+constexpr int IntervalloCorniceMs = 100;
+constexpr int TentativiCornice = 30;
 
 QFrame* NuovoPannello(QWidget* Parent, const char* Nome, int Larghezza, int Altezza) {
     auto* p = Nominato(new QFrame(Parent), Nome);
@@ -299,9 +303,16 @@ void TMainFrm::AdattaAlloSchermo() {
     const QMargins cornice = nota.isNull() ? CorniceStimata : nota;
     if (PrimaDimensione(DimensioneProgetto, schermo->availableGeometry(), cornice) != size())
         Colloca(cornice);
-    // The desktop's real frame is known once the window is on the screen.
-    corniceDaVerificare_ = nota.isNull() && windowHandle();
-    if (corniceDaVerificare_) windowHandle()->installEventFilter(this);
+    // The desktop frames the window some time after it is shown, and tells nobody.
+    if (nota.isNull() && windowHandle()) {
+        tentativiCornice_ = TentativiCornice;
+        auto* verifica = new QTimer(this);
+        verifica->setInterval(IntervalloCorniceMs);
+        connect(verifica, &QTimer::timeout, this, [this, verifica] {
+            if (VerificaCornice() || --tentativiCornice_ <= 0) verifica->deleteLater();
+        });
+        verifica->start();
+    }
 }
 
 void TMainFrm::Colloca(const QMargins& Cornice) {
@@ -315,11 +326,11 @@ void TMainFrm::Colloca(const QMargins& Cornice) {
                       dimensione));
 }
 
-void TMainFrm::VerificaCornice() {
-    corniceDaVerificare_ = false;
-    windowHandle()->removeEventFilter(this);
-    const QMargins cornice = windowHandle()->frameMargins();
-    if (!cornice.isNull() && !screen()->availableGeometry().contains(frameGeometry())) Colloca(cornice);
+bool TMainFrm::VerificaCornice() {
+    const QMargins cornice = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (cornice.isNull()) return false;
+    if (isVisible() && !screen()->availableGeometry().contains(frameGeometry())) Colloca(cornice);
+    return true;
 }
 
 // ---- Rows and the image mapping ----------------------------------------------------------------
@@ -387,9 +398,6 @@ int TMainFrm::UltimaPaginaRadio(int ZonePerPagina) {
 }
 
 bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
-    if (corniceDaVerificare_ && watched == windowHandle() && event->type() == QEvent::Expose &&
-        windowHandle()->isExposed())
-        VerificaCornice();
     if (watched == ScrollBoxSensoriRadio->viewport() && event->type() == QEvent::Resize && resizeRadioAttivo_)
         ScrollBoxSensoriRadioResize();
     if (event->type() == QEvent::KeyPress &&

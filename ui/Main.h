@@ -152,11 +152,11 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     void AggiornaMenuModem();
     // Before the first showing: the first size on the window's screen, and, when it had to be
     // held, the window in the middle of the free area. Until the desktop has framed the window its
-    // frame is a guess: once the window is on the screen, a frame that overflows the free area is
-    // put right.
+    // frame is a guess: once the real one is known, a frame that overflows the free area is put
+    // right (VerificaCornice: false while the frame is not known yet).
     void AdattaAlloSchermo();
     void Colloca(const QMargins& Cornice);
-    void VerificaCornice();
+    bool VerificaCornice();
     // The client height of the first radio row: the design height until the rows exist.
     int AltezzaRigaRadio() const;
     // The radio page's panel as tall as the rows of one page.
@@ -175,7 +175,7 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     std::uint8_t OperazioneModemInCorso_ = 0;
     bool resizeRadioAttivo_ = false;
     bool mostrata_ = false;
-    bool corniceDaVerificare_ = false;
+    int tentativiCornice_ = 0;
     bool chiusa_ = false;
 
   private:
