@@ -465,10 +465,8 @@ TEST(PrimaDimensione, TheDesignSizeHeldToTheScreenAreaLeftFree) {
     const QSize progetto(1180, 760);
     const QMargins cornice(1, 24, 1, 1);
     EXPECT_EQ(TMainFrm::PrimaDimensione(progetto, QRect(0, 0, 1920, 1080), cornice), progetto);
-    EXPECT_EQ(TMainFrm::PrimaDimensione(progetto, QRect(0, 0, 1366, 768), cornice), QSize(1180, 743));
-    // A desktop panel takes its part of the screen.
+    // A laptop's screen, with a desktop panel taking its part.
     EXPECT_EQ(TMainFrm::PrimaDimensione(progetto, QRect(0, 32, 1366, 736), cornice), QSize(1180, 711));
-    EXPECT_EQ(TMainFrm::PrimaDimensione(progetto, QRect(0, 0, 1024, 768), cornice), QSize(1022, 743));
 }
 
 TEST_F(Avvio, TheRadioPageFollowsTheScrollBoxHeight) {
