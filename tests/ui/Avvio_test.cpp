@@ -32,6 +32,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
@@ -217,7 +218,9 @@ TEST_P(FileDatiIlleggibili, TheProgramStartsWithoutItAndSaysSoOnce) {
     } else {
         std::filesystem::remove(folder_.File(nome));
         if (come == Guasto::Cartella) std::filesystem::create_directory(folder_.File(nome));
-        if (come == Guasto::Fifo) ASSERT_EQ(::mkfifo(folder_.File(nome).c_str(), 0600), 0);
+        if (come == Guasto::Fifo) {
+            ASSERT_EQ(::mkfifo(folder_.File(nome).c_str(), 0600), 0);
+        }
     }
     std::vector<std::string> righe;
     platform::CatturaDiagnostica cattura([&](std::string_view l) { righe.emplace_back(l); });
@@ -240,8 +243,12 @@ TEST_P(FileDatiIlleggibili, TheProgramStartsWithoutItAndSaysSoOnce) {
             EXPECT_EQ(m.Text, "FILE LINGUA NON TROVATO: Error " + std::to_string(numero));
     } else {
         EXPECT_TRUE(dialogs_.Messages().empty());
-        if (testo == "operatorigsm.csv") EXPECT_EQ(MainFrm->SetCodeOperatoreManualeEdit->count(), 0);
-        if (testo == "logo.jpg") EXPECT_TRUE(MainFrm->ImmagineLogo->Vuota());
+        if (testo == "operatorigsm.csv") {
+            EXPECT_EQ(MainFrm->SetCodeOperatoreManualeEdit->count(), 0);
+        }
+        if (testo == "logo.jpg") {
+            EXPECT_TRUE(MainFrm->ImmagineLogo->Vuota());
+        }
     }
 }
 
