@@ -8,15 +8,16 @@
 #include "link/ThreadCom.h"
 #include "link/def_ver11.h"
 #include "platform/fs/ProgramFolder.h"
+#include "platform/fs/SettingsFolder.h"
 #include "platform/gui/qt/QtText.h"
 #include "platform/gui/qt/QtUiThread.h"
 #include "platform/win32/Win32Registry.h"
+#include "tests/link/LinkDoppio.h"
+#include "tests/support/Simulatore.h"
 #include "ui/Attesa.h"
 #include "ui/Finestre.h"
 #include "ui/Main.h"
 #include "ui/OperazioniCentrale.h"
-#include "tests/link/LinkDoppio.h"
-#include "tests/support/Simulatore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -99,6 +100,7 @@ class Programma {
         cartella = ::mkdtemp(modello);
         std::filesystem::copy_file(CartellaEseguibile() + "/Lingue.csv", cartella + "/Lingue.csv");
         platform::SetProgramFolder(cartella);
+        platform::SetSettingsFolder(cartella);
         win32::SetRegistryFolder(cartella + "/registry");
         CreaFinestre();
         MostraMainFrm();

@@ -29,7 +29,7 @@ using namespace std::chrono_literals;
 struct Banco {
     serial_test::StoreScope store;
     testing_support::TempFolder cartella;
-    testing_support::ProgramFolderScope programma{cartella.Path()};
+    testing_support::SettingsFolderScope impostazioni{cartella.Path()};
     std::unique_ptr<testing_support::Simulatore> sim;
     platform::TLoopUiThread ui;
     std::unique_ptr<TKivModCom> com;

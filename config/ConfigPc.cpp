@@ -1,11 +1,10 @@
 #include "config/ConfigPc.h"
 
 #include "platform/diag/Diagnostica.h"
-#include "platform/fs/ProgramFolder.h"
-#include "platform/fs/ReadFile.h"
-#include "platform/fs/SafeFile.h"
+#include "platform/fs/SettingsFolder.h"
 
 #include <cstring>
+#include <optional>
 
 TConfigPc ConfigPc{};
 
@@ -17,24 +16,20 @@ void ConfigPcDefault() {
 
 namespace {
 
-// The file that could not be read when loaded last ("" when it was read or missing), and the
-// record put in its place.
-std::string fileIlleggibile;
-TConfigPc recordSostitutivo{};
+// Set while the settings file could not be read when loaded last: the record put in its place.
+std::optional<TConfigPc> recordSostitutivo;
 
 } // namespace
 
 void CaricaConfigPc() {
-    const std::string nome = platform::ProgramFolder() + NomeFileConfigPc;
-    std::string dati, errore;
-    switch (platform::ReadWholeFile(nome, dati, sizeof(TConfigPc), &errore)) {
+    std::string dati, errore, nome;
+    switch (platform::ReadSettingsFile(NomeFileConfigPc, dati, sizeof(TConfigPc), &errore, &nome)) {
     case platform::ReadOutcome::Missing:
-        fileIlleggibile.clear();
+        recordSostitutivo.reset();
         ConfigPcDefault();
         return;
     case platform::ReadOutcome::Unreadable:
         ConfigPcDefault();
-        fileIlleggibile = nome;
         recordSostitutivo = ConfigPc;
         platform::Diagnostica("ConfigPc",
                               nome + ": cannot be read (" + errore +
@@ -43,7 +38,7 @@ void CaricaConfigPc() {
     case platform::ReadOutcome::Read:
         break;
     }
-    fileIlleggibile.clear();
+    recordSostitutivo.reset();
     // A shorter file sets only the leading bytes it holds; the rest keeps what it had.
     std::memcpy(&ConfigPc, dati.data(), dati.size());
     // A language the table has no column for (a damaged file) would make every text of the
@@ -52,12 +47,8 @@ void CaricaConfigPc() {
 }
 
 bool SalvaConfigPc(const TConfigPc& Config, std::string* Errore) {
-    const std::string nome = platform::ProgramFolder() + NomeFileConfigPc;
-    if (nome == fileIlleggibile && std::memcmp(&Config, &recordSostitutivo, sizeof Config) == 0) {
-        if (Errore) *Errore = "it could not be read, and the defaults used in its place do not replace it";
-        return false;
-    }
-    if (!platform::WriteFileAtomically(nome, &Config, sizeof Config, Errore)) return false;
-    if (nome == fileIlleggibile) fileIlleggibile.clear(); // it holds the user's settings now
+    if (recordSostitutivo && std::memcmp(&Config, &*recordSostitutivo, sizeof Config) == 0) return true;
+    if (!platform::WriteSettingsFile(NomeFileConfigPc, &Config, sizeof Config, Errore)) return false;
+    recordSostitutivo.reset(); // the user's settings are on disk now
     return true;
 }

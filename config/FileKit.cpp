@@ -11,7 +11,12 @@ TFileKit FileKit{};
 
 bool DecodificaFileKit(std::span<const std::uint8_t> Dati, TFileKit& Kit) {
     if (Dati.size() != sizeof(TFileKit)) return false;
-    std::memcpy(&Kit, Dati.data(), sizeof Kit);
+    TFileKit letto;
+    std::memcpy(&letto, Dati.data(), sizeof letto);
+    // The file has room for 100 kits: any other count is not a kit file, and would give the kit
+    // number a range no kit stands behind.
+    if (letto.NumKit < 1 || letto.NumKit > MaxKit) return false;
+    Kit = letto;
     return true;
 }
 

@@ -42,7 +42,8 @@ struct TEditNumKit {
     int Valore = 0;
 };
 
-// True when the bytes are a kit file (exactly its size); only then is Kit replaced.
+// True when the bytes are a kit file (exactly its size, 1 to 100 kits in use); only then is Kit
+// replaced.
 bool DecodificaFileKit(std::span<const std::uint8_t> Dati, TFileKit& Kit);
 // Copies the codes of kit Numero into the image: at most 50 zone slots and 16 keypads, as many as
 // the file says it uses. False, and nothing copied, unless 0 < Numero <= NumKit and Numero <= 100.

@@ -4,11 +4,10 @@
 #include "config/DataOra.h"
 #include "config/GlobalsVar.h"
 #include "platform/fs/ProgramFolder.h"
+#include "platform/fs/ReadFile.h"
 #include "platform/gui/Dialogs.h"
 
 #include <atomic>
-#include <cerrno>
-#include <cstdio>
 #include <ctime>
 #include <mutex>
 #include <sys/stat.h>
@@ -48,31 +47,24 @@ bool Recente(const struct stat& st) {
 int LeggiTabella(std::string& Contenuto) {
     const std::string nome = platform::ProgramFolder() + NomeFileLingue;
     std::lock_guard lock(tabella.Mutex);
-    std::FILE* f = std::fopen(nome.c_str(), "rb");
-    if (!f) {
-        tabella.Valida = false;
-        return errno ? errno : ENOENT;
-    }
+    // Looked at without opening: a pipe in the table's place must not hold the program.
     struct stat st {};
-    if (fstat(fileno(f), &st) == 0 && tabella.Valida && StessoFile(st, tabella.Stato) && !Recente(st)) {
-        std::fclose(f);
+    const bool stato = ::stat(nome.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    if (stato && tabella.Valida && StessoFile(st, tabella.Stato) && !Recente(st)) {
         Contenuto = tabella.Contenuto;
         return 0;
     }
     std::string testo;
-    char buf[65536];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        testo.append(buf, n);
-    const bool errore = std::ferror(f) != 0;
-    std::fclose(f);
-    if (errore) {
+    int errore = 0;
+    if (platform::ReadDataFile("GetMessage_11", nome, "every text is asked for in vain", testo, SIZE_MAX,
+                               &errore) != platform::ReadOutcome::Read) {
         tabella.Valida = false;
-        return EIO;
+        return errore;
     }
     tabella.Contenuto = testo;
+    // A file changed between the look and the read is read again at the next lookup.
     tabella.Stato = st;
-    tabella.Valida = true;
+    tabella.Valida = stato;
     Contenuto = std::move(testo);
     return 0;
 }

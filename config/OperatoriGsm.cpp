@@ -2,10 +2,9 @@
 
 #include "platform/diag/Diagnostica.h"
 #include "platform/fs/ProgramFolder.h"
+#include "platform/fs/ReadFile.h"
 
 #include <exception>
-#include <fstream>
-#include <iterator>
 
 TStringa<5> OperatoriGsm[MaxOperatoriGsm]{};
 
@@ -68,12 +67,12 @@ int CaricaOperatoriGsm(std::string_view Testo, IListaElementi& Elementi) {
 }
 
 int CaricaOperatoriGsm(IListaElementi& Elementi) {
-    std::ifstream file(platform::ProgramFolder() + NomeFileOperatoriGsm, std::ios::binary);
-    if (!file) {
+    std::string testo;
+    if (platform::ReadDataFile("OperatoriGsm", platform::ProgramFolder() + NomeFileOperatoriGsm,
+                               "the operator list stays empty", testo) != platform::ReadOutcome::Read) {
         Elementi.Clear();
         return 0;
     }
-    const std::string testo{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
     return CaricaOperatoriGsm(testo, Elementi);
 }
 

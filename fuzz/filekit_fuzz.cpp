@@ -3,6 +3,7 @@
 #include "config/FileKit.h"
 #include "fuzz/Ripeti.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -22,9 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (file.size() < sizeof(TFileKit)) fuzz_comune::Ripeti(file, file.size(), sizeof(TFileKit));
     if (data[1] & 2) file.push_back(0); // and sometimes one byte too many
 
+    std::int32_t numKit = 0;
+    if (file.size() >= offsetof(TFileKit, NumKit) + sizeof numKit)
+        std::memcpy(&numKit, file.data() + offsetof(TFileKit, NumKit), sizeof numKit);
     TFileKit kit{};
     const bool letto = DecodificaFileKit(file, kit);
-    Verifica(letto == (file.size() == sizeof(TFileKit)));
+    // Only a file of the right size whose kit count its 100 records can hold.
+    Verifica(letto == (file.size() == sizeof(TFileKit) && numKit >= 1 && numKit <= MaxKit));
     if (!letto) return 0;
 
     TConfigCentrale config;

@@ -2,10 +2,9 @@
 
 #include "link/KivModCom.h"
 #include "platform/diag/Diagnostica.h"
-#include "platform/fs/ProgramFolder.h"
-#include "platform/fs/ReadFile.h"
-#include "platform/fs/SafeFile.h"
+#include "platform/fs/SettingsFolder.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/win32/Win32Registry.h"
 #include "serial/srsysutils.h"
 
 #include <algorithm>
@@ -243,8 +242,12 @@ void TKivModComFrm::ApriPortaBloccata(int Porta, int Velocita, TStopBits BitStop
         SvuotaRx();
     } catch (...) {
         // The port stays closed until the next apply or the reopen timer; the window shows it closed.
+        // The number says little to whoever reads the log: the device behind it says what to check.
+        const std::string dispositivo = win32::ResolveComPort(Porta);
         platform::Diagnostica("KivFormModCom",
-                              "opening COM" + std::to_string(Porta) + ": " + platform::MotivoEccezione());
+                              "opening COM" + std::to_string(Porta) + " (" +
+                                  (dispositivo.empty() ? "no device has that number" : dispositivo) +
+                                  "): " + platform::MotivoEccezione());
         SvuotaRx();
         Dormi(opzioni_.AttesaChiusura);
         ChiudiPorta();
@@ -271,10 +274,6 @@ void TKivModComFrm::ApriPorta(int Porta, int Velocita, TStopBits BitStop, int Bi
 
 // ---- Settings ----------------------------------------------------------------------------------
 
-std::string TKivModComFrm::PercorsoConfig() const {
-    return platform::ProgramFolder() + owner_.FileSaveCfg;
-}
-
 TConfigCom TKivModComFrm::ConfigSalvata() const {
     std::lock_guard lock(configM_);
     return configCom_;
@@ -299,9 +298,8 @@ bool TKivModComFrm::CaricaConfig() {
         ui->RunAndWait([this] { CaricaConfig(); });
         return true;
     }
-    const std::string percorso = PercorsoConfig();
-    std::string dati, errore;
-    switch (platform::ReadWholeFile(percorso, dati, sizeof(TConfigCom), &errore)) {
+    std::string dati, errore, percorso;
+    switch (platform::ReadSettingsFile(owner_.FileSaveCfg, dati, sizeof(TConfigCom), &errore, &percorso)) {
     case platform::ReadOutcome::Read: {
         // A shorter file fills only its own length; the rest keeps what the record held.
         {
@@ -316,7 +314,7 @@ bool TKivModComFrm::CaricaConfig() {
         DatiDefault();
         MostraDatiForm();
         if (!SalvaConfig(&errore))
-            platform::Diagnostica("KivFormModCom", percorso + ": the defaults were not written: " + errore);
+            platform::Diagnostica("KivFormModCom", "the default link settings were not written: " + errore);
         break;
     case platform::ReadOutcome::Unreadable:
         // The installer's settings are in it: the defaults serve this run, the file stays as it is
@@ -334,7 +332,7 @@ bool TKivModComFrm::CaricaConfig() {
 bool TKivModComFrm::SalvaConfig(std::string* Errore) {
     LeggiDatiForm();
     const TConfigCom c = ConfigSalvata();
-    const bool scritto = platform::WriteFileAtomically(PercorsoConfig(), &c, sizeof c, Errore);
+    const bool scritto = platform::WriteSettingsFile(owner_.FileSaveCfg, &c, sizeof c, Errore);
     ApplicaConfig();
     threadCom_->ResetModem();
     return scritto;

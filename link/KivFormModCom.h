@@ -1,7 +1,7 @@
 #pragma once
 // The link settings window "Set Comunicazione": the connection type (direct cable or modem), the
 // COM port of each, three modem initialisation strings and the dial prefix, kept in the 71-byte
-// file "comconfig.cfg" beside the program. For the whole run it owns the serial port, the
+// file "comconfig.cfg" in the user's settings folder. For the whole run it owns the serial port, the
 // 1000-byte receive ring, the stored settings, the receiver, the modem state machine and the link
 // thread; it opens the port, reopens it after a port error and follows device changes.
 //
@@ -82,8 +82,10 @@ class TKivModComFrm : public TKivCanale {
     void AttendiRx(platform::Duration Massimo) override;
     void Sveglia() override;
     void SvuotaRx() override;
-    // Reads "comconfig.cfg": a missing file is created with the defaults; one that is there but
-    // cannot be read gives the defaults for this run, with a diagnostic line, and is left alone.
+    // Reads "comconfig.cfg": the user's copy, or, while the user has none, the copy beside the
+    // program (a distributor's). With neither, the user's file is created with the defaults; one
+    // that is there but cannot be read gives the defaults for this run, with a diagnostic line,
+    // and is left alone.
     bool CaricaConfig() override;
     TConfigCom ConfigSalvata() const override;
     int NumeroPorta() const override { return portaApplicata_.load(); }
@@ -115,9 +117,6 @@ class TKivModComFrm : public TKivCanale {
     void GestisciMessaggio(win32::TMessage& Messaggio);
     // Modem test: apply the on-screen settings and wait up to `Limite` for the modem to be ready.
     bool ProvaModem(platform::Duration Limite = std::chrono::seconds(20));
-
-    // The settings file's path.
-    std::string PercorsoConfig() const;
 
     TKivModCom& Owner() { return owner_; }
     TKivThreadCom& ThreadCom() { return *threadCom_; }

@@ -154,10 +154,11 @@ void TKivModComDialogo::done(int r) {
 
 void TKivModComDialogo::SaveBtnClick() {
     LeggiControlli();
-    const bool scritto = logica_.SalvaConfig();
+    std::string errore;
+    const bool scritto = logica_.SalvaConfig(&errore);
     logica_.MostraDatiForm();
     MostraControlli();
-    if (!scritto) platform::gui::ShowError("File Error.");
+    if (!scritto) platform::gui::ShowError("File Error.\n" + errore);
 }
 
 void TKivModComDialogo::ReadBtnClick() {

@@ -6,7 +6,6 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 
 using namespace win32;
 
@@ -531,7 +530,7 @@ void TsrBaseIO::FatalError(DWORD ErrorCode, DWORD Detail, const std::string& Err
     if (auto* ui = platform::UiThread())
         ui->ShowException(ErrorMsg);
     else
-        std::cerr << ErrorMsg << '\n';
+        platform::Diagnostica("srclasses", ErrorMsg);
 }
 
 void TsrBaseIO::NotifyClients(int Code) {
@@ -638,10 +637,7 @@ void TsrBaseIO::Loaded() {
         // The stored form opened a port that is not there: say so, and go on loading. The user's
         // text says nothing more: the reason goes to the log.
         platform::Diagnostica("srclasses", "opening the loaded port failed: " + platform::MotivoEccezione());
-        if (auto* ui = platform::UiThread())
-            ui->ShowException("error");
-        else
-            std::cerr << "Error: error\n";
+        if (auto* ui = platform::UiThread()) ui->ShowException("error");
     }
 }
 

@@ -1,9 +1,11 @@
 #include "ui/Applicazione.h"
 
+#include "platform/diag/Diagnostica.h"
 #include "platform/gui/qt/Caratteri.h"
 
 #include <QApplication>
 #include <clocale>
+#include <cstring>
 
 namespace {
 QString titolo;
@@ -18,6 +20,14 @@ void ImpostaTitoloApplicazione(const QString& Titolo) {
 
 QString TitoloApplicazione() {
     return titolo;
+}
+
+void InstradaMessaggiQt() {
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext& Contesto, const QString& Testo) {
+        const char* categoria = Contesto.category;
+        platform::Diagnostica(categoria && std::strcmp(categoria, "default") != 0 ? categoria : "Qt",
+                              Testo.toStdString());
+    });
 }
 
 TAmbienteProgramma::TAmbienteProgramma() {

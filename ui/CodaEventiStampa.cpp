@@ -40,7 +40,8 @@ class TStampaCoda {
         if (!RPCoda.Open()) return;
         platform::report::TGestoreProgetto& gestore = RPCoda.ProjMan();
         platform::report::TPaginaReport* pagina = gestore.FindPage(PaginaCoda);
-        Imposta(pagina, "Titolo", platform::gui::ToCp1252(Titolo));
+        const std::string titolo = platform::gui::ToCp1252(Titolo);
+        Imposta(pagina, "Titolo", titolo);
         for (int c = 0; c < NumColonne; ++c) {
             const QTableWidgetItem* testa =
                 c < lista_.columnCount() ? lista_.horizontalHeaderItem(c) : nullptr;
@@ -48,7 +49,7 @@ class TStampaCoda {
                     testa ? platform::gui::ToCp1252(testa->text()) : std::string());
         }
         Imposta(pagina, "PaginaL", GetMessaggio("STRGLOBAL_PAGINA"));
-        RPCoda.ExecuteReport("ReportCoda", platform::report::qt::UscitaReport());
+        RPCoda.ExecuteReport("ReportCoda", platform::report::qt::UscitaReport(), titolo);
         RPCoda.Close();
     }
 

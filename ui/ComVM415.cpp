@@ -6,6 +6,7 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+    InstradaMessaggiQt();
     QApplication app(argc, argv);
     TAmbienteProgramma ambiente;
 

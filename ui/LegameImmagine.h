@@ -27,10 +27,10 @@ namespace immagine {
 enum class TConversione : std::uint8_t {
     Casella,        // ticked by a non-zero byte; stores 1 or 0
     Numero,         // spin: the number, held to the control's range; a byte or a word
-    Voce,           // item index = value; with nothing selected the value stays
+    Voce,           // item index = value; nothing selected stores 255
     Voce0,          // two choices: 1 is item 0, anything else item 1
     TipoCredito,    // 'C', 'T', 'S', 'F' are items 0..3; another character shows item 0
-    Operatore,      // operator code <-> item of the operator table; likewise
+    Operatore,      // operator code <-> item of the operator table; with nothing selected the code stays
     Programmazione, // Attiva and Ritardata of a zone <-> disabled, instant, delayed
     Testo,          // the text as stored
     TestoRifilato   // the text without the blanks around it

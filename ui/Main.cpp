@@ -3,6 +3,7 @@
 #include "config/ConfigPc.h"
 #include "config/FileConfig.h"
 #include "config/GetMessage_11.h"
+#include "platform/diag/Diagnostica.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/qt/LogoImage.h"
 #include "platform/gui/qt/TMaskEdit.h"
@@ -31,6 +32,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShowEvent>
@@ -38,6 +40,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <QWindow>
 #include <algorithm>
 
 TMainFrm* MainFrm = nullptr;
@@ -49,6 +52,14 @@ constexpr int MaxZoneRadioPerPagina = 10;
 // Design height of a radio-zone row; the rows themselves are built at run time.
 constexpr int AltezzaDesignRigaRadio = 105;
 constexpr int AltezzaPannelliRighe = 680;
+// The window's client size in its design.
+constexpr QSize DimensioneProgetto(1180, 760);
+// Room for the window's frame (title bar and borders) for as long as the desktop has not told the
+// real one: as much as the usual desktops' frames take, or more.
+constexpr QMargins CorniceStimata(8, 40, 8, 12);
+// How often, and for how long, the real frame is looked for once the window is shown.
+constexpr int IntervalloCorniceMs = 100;
+constexpr int TentativiCornice = 30;
 
 QFrame* NuovoPannello(QWidget* Parent, const char* Nome, int Larghezza, int Altezza) {
     auto* p = Nominato(new QFrame(Parent), Nome);
@@ -62,7 +73,7 @@ QFrame* NuovoPannello(QWidget* Parent, const char* Nome, int Larghezza, int Alte
 TMainFrm::TMainFrm(QWidget* parent) : QMainWindow(parent) {
     setObjectName("MainFrm");
     setWindowTitle("Centrale Vm415");
-    resize(1180, 760);
+    resize(DimensioneProgetto);
     CreaMenu();
     CreaPagine();
     CreaControlli();
@@ -213,6 +224,9 @@ void TMainFrm::FormCreate() {
 }
 
 void TMainFrm::showEvent(QShowEvent* event) {
+    // Still before the window reaches the screen.
+    if (!mostrata_) AdattaAlloSchermo();
+    mostrata_ = true;
     QMainWindow::showEvent(event);
     // A window brought back from the task bar is shown again by the desktop: that must not
     // reset the configuration being edited.
@@ -277,10 +291,60 @@ void TMainFrm::AttendiElaborandoMessaggi(std::chrono::milliseconds Durata) {
     attesa.exec();
 }
 
+QSize TMainFrm::PrimaDimensione(const QSize& Progetto, const QRect& Disponibile, const QMargins& Cornice) {
+    return Progetto.boundedTo(QSize(Disponibile.width() - Cornice.left() - Cornice.right(),
+                                    Disponibile.height() - Cornice.top() - Cornice.bottom()));
+}
+
+void TMainFrm::AdattaAlloSchermo() {
+    const QScreen* schermo = screen();
+    if (!schermo) return;
+    const QMargins nota = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QMargins cornice = nota.isNull() ? CorniceStimata : nota;
+    if (PrimaDimensione(DimensioneProgetto, schermo->availableGeometry(), cornice) != size())
+        Colloca(cornice);
+    // The desktop frames the window some time after it is shown, and tells nobody.
+    if (nota.isNull() && windowHandle()) {
+        tentativiCornice_ = TentativiCornice;
+        auto* verifica = new QTimer(this);
+        verifica->setInterval(IntervalloCorniceMs);
+        connect(verifica, &QTimer::timeout, this, [this, verifica] {
+            if (VerificaCornice() || --tentativiCornice_ <= 0) verifica->deleteLater();
+        });
+        verifica->start();
+    }
+}
+
+void TMainFrm::Colloca(const QMargins& Cornice) {
+    const QRect area = screen()->availableGeometry();
+    const QSize dimensione = PrimaDimensione(DimensioneProgetto, area, Cornice);
+    // A window nearly as big as the free area could be placed partly outside it: the window with
+    // its frame in the middle of the area.
+    const QSize esterna = dimensione.grownBy(Cornice);
+    setGeometry(QRect(QPoint(area.x() + (area.width() - esterna.width()) / 2 + Cornice.left(),
+                             area.y() + (area.height() - esterna.height()) / 2 + Cornice.top()),
+                      dimensione));
+}
+
+bool TMainFrm::VerificaCornice() {
+    const QMargins cornice = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (cornice.isNull()) return false;
+    if (isVisible() && !screen()->availableGeometry().contains(frameGeometry())) Colloca(cornice);
+    return true;
+}
+
 // ---- Rows and the image mapping ----------------------------------------------------------------
 
 int TMainFrm::AltezzaRigaRadio() const {
     return FrameSensRadio[0] ? FrameSensRadio[0]->height() : AltezzaDesignRigaRadio;
+}
+
+void TMainFrm::AdattaPannelloRadio() {
+    // The page scrolls as far as its last row shown, with the margin it has above the first one,
+    // and not on into the place of the rows hidden below.
+    const TFrameSensRadio* ultima = FrameSensRadio[std::size_t(ZoneRadioPerPagina_ - 1)];
+    const TFrameSensRadio* prima = FrameSensRadio[0];
+    if (ultima && prima) PanelRadio->setFixedHeight(ultima->geometry().bottom() + 1 + prima->y());
 }
 
 // ---- Controls by name ---------------------------------------------------------------------------
@@ -304,7 +368,7 @@ void TMainFrm::ImpostaVisibile(std::string_view NomeControllo, bool Visibile) {
     else if (QAction* a = Voce(NomeControllo))
         a->setVisible(Visibile);
     else
-        qWarning("TMainFrm: no control named %.*s", int(NomeControllo.size()), NomeControllo.data());
+        platform::Diagnostica("TMainFrm", "no control named " + std::string(NomeControllo));
 }
 
 void TMainFrm::ImpostaAbilitato(std::string_view NomeControllo, bool Abilitato) {
@@ -318,7 +382,7 @@ void TMainFrm::ImpostaAbilitato(std::string_view NomeControllo, bool Abilitato) 
     else if (QAction* a = Voce(NomeControllo))
         a->setEnabled(Abilitato);
     else
-        qWarning("TMainFrm: no control named %.*s", int(NomeControllo.size()), NomeControllo.data());
+        platform::Diagnostica("TMainFrm", "no control named " + std::string(NomeControllo));
 }
 
 // ---- Radio-zone paging --------------------------------------------------------------------------
@@ -352,6 +416,7 @@ void TMainFrm::ScrollBoxSensoriRadioResize() {
         CalcolaZoneRadioPerPagina(ScrollBoxSensoriRadio->viewport()->height(), AltezzaRigaRadio());
     for (int i = 0; i < int(FrameSensRadio.size()); ++i)
         if (FrameSensRadio[i]) FrameSensRadio[i]->setVisible(i < ZoneRadioPerPagina_);
+    AdattaPannelloRadio();
     SelezPaginaRadio->SetMax(UltimaPaginaRadio(ZoneRadioPerPagina_));
     SelezPaginaRadio->SetPosition(0);
     PaginaRadio_ = 0;

@@ -54,6 +54,9 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     static int CalcolaZoneRadioPerPagina(int AltezzaScrollBox, int AltezzaRiga);
     // The last page of the 60 radio zones, from 0: pages = 60 / rows per page, rounded up.
     static int UltimaPaginaRadio(int ZonePerPagina);
+    // The window's first size: the design's client size, held so that with its frame it fits the
+    // screen area the desktop leaves free (the pages scroll, so every control stays reachable).
+    static QSize PrimaDimensione(const QSize& Progetto, const QRect& Disponibile, const QMargins& Cornice);
 
     // The message names' length in the image.
     static constexpr int CaratteriNomeMessaggio = 16;
@@ -147,8 +150,17 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
 
     // Shows the modem connect and disconnect entries only for a modem link.
     void AggiornaMenuModem();
+    // Before the first showing: the first size on the window's screen, and, when it had to be
+    // held, the window in the middle of the free area. Until the desktop has framed the window its
+    // frame is a guess: once the real one is known, a frame that overflows the free area is put
+    // right (VerificaCornice: false while the frame is not known yet).
+    void AdattaAlloSchermo();
+    void Colloca(const QMargins& Cornice);
+    bool VerificaCornice();
     // The client height of the first radio row: the design height until the rows exist.
     int AltezzaRigaRadio() const;
+    // The radio page's panel as tall as the rows of one page.
+    void AdattaPannelloRadio();
     // Pauses the closing while the program goes on processing its messages.
     static void AttendiElaborandoMessaggi(std::chrono::milliseconds Durata);
 
@@ -162,6 +174,8 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     int PaginaRadio_ = 0;
     std::uint8_t OperazioneModemInCorso_ = 0;
     bool resizeRadioAttivo_ = false;
+    bool mostrata_ = false;
+    int tentativiCornice_ = 0;
     bool chiusa_ = false;
 
   private:

@@ -195,7 +195,9 @@ void TMainFrm::MiStampaConfigurazioneClick() {
         }
     }
 
-    progetto.ExecuteReport("ReportCfg", platform::report::qt::UscitaReport());
+    // The preview and the PDF carry the name the user knows the printout by: the menu entry's.
+    progetto.ExecuteReport("ReportCfg", platform::report::qt::UscitaReport(),
+                           platform::gui::ToCp1252(MiStampaConfigurazione->iconText()));
     progetto.Close();
 }
 

@@ -4,8 +4,11 @@
 #include "link/KivFormModComFrm.h"
 #include "link/KivModCom.h"
 #include "link/ServerUdpAvvio.h"
+#include "platform/diag/Diagnostica.h"
+#include "platform/gui/Dialogs.h"
 #include "platform/gui/qt/TSpinEdit.h"
 #include "ui/Collegamento.h"
+#include "ui/TestModem.h"
 #include "ui/Testi.h"
 
 #include <QCheckBox>
@@ -161,10 +164,12 @@ void TOpzioniFrm::FormClose() {
     TConfigPc letta = ConfigPc;
     LeggiConfigPc(letta);
     std::string errore;
-    if (SalvaConfigPc(letta, &errore))
+    if (SalvaConfigPc(letta, &errore)) {
         ConfigPc = letta;
-    else
-        qWarning("Options: %s not saved: %s", NomeFileConfigPc, errore.c_str());
+    } else {
+        platform::Diagnostica("Opzioni", std::string(NomeFileConfigPc) + " not saved: " + errore);
+        platform::gui::ShowError(GetMessaggio("STRIMP_FILETARGETERROR") + "\n" + errore);
+    }
     serverudp::AvviaServerUdp(ConfigPc.PortaLocaleGprs);
 }
 
@@ -250,5 +255,7 @@ void TOpzioniFrm::ButtonDefaultClick() {
 }
 
 void TOpzioniFrm::TestSegnaleModemBtnClick() {
-    if (KivModCom1 && MostraTestSegnale) MostraTestSegnale(*KivModCom1);
+    if (!KivModCom1 || !TestModemFrm) return;
+    TestModemFrm->ModCom = KivModCom1.get();
+    TestModemFrm->exec();
 }

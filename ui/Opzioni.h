@@ -7,7 +7,6 @@
 #include "link/KivFormModCom.h"
 
 #include <QDialog>
-#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -52,12 +51,10 @@ class TOpzioniFrm : public QDialog {
     QPushButton* ButtonOK;
     std::unique_ptr<TKivModCom> KivModCom1;
 
-    // Shows the GSM signal test window modally for the link component; set by that window.
-    std::function<void(TKivModCom&)> MostraTestSegnale;
-
   public slots:
     void SetupComBtnClick();
-    // Neither is reached from the window's own controls.
+    // Neither is reached from the window's own controls. The second shows the program's GSM
+    // signal-test window modally on the link component.
     void ButtonDefaultClick();
     void TestSegnaleModemBtnClick();
 

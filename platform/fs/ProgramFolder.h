@@ -1,6 +1,7 @@
 #pragma once
-// The folder of the program's executable, where the settings files, the language and operator
-// tables and the logo are kept.
+// The folder of the program's executable, where the language and operator tables, the logo and
+// the report projects are kept, and a distributor's copy of the settings files may be (the user's
+// own settings are in the user's settings folder: SettingsFolder.h).
 #include <string>
 
 namespace platform {

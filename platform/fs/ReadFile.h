@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -15,9 +16,17 @@ enum class ReadOutcome {
 };
 
 // Reads at most `limit` bytes of `path` into `content`. On Unreadable, `error` (when given) holds
-// the reason ("Permission denied", "Input/output error", ...).
+// the reason ("Permission denied", "Input/output error", ...) and `errorNumber` its errno (EISDIR
+// for a folder, EINVAL for anything else that is not a regular file); on Missing, ENOENT.
 ReadOutcome ReadWholeFile(const std::string& path, std::string& content, std::size_t limit = SIZE_MAX,
-                          std::string* error = nullptr);
+                          std::string* error = nullptr, int* errorNumber = nullptr);
+
+// Reads a data file the program can do without (the language table, the operator table, the
+// logo) as ReadWholeFile does. One that is there but cannot be read is named on the diagnostic
+// log, with its reason and `consequence` (what the program does without it), once, not at each of
+// the many times the program looks at it again, until it has been read or found missing.
+ReadOutcome ReadDataFile(std::string_view unit, const std::string& path, std::string_view consequence,
+                         std::string& content, std::size_t limit = SIZE_MAX, int* errorNumber = nullptr);
 
 // Tests (which run as root, so that permissions do not stop a read) make the file at `path` open
 // normally and then fail its reads with `err` (EIO, ...), as a damaged disk does. An empty path

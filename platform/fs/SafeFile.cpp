@@ -2,11 +2,15 @@
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
+#include <signal.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +50,39 @@ int CreateTemporary(const std::string& target, mode_t mode, std::string& name) {
     return -1;
 }
 
+// The process a temporary file of `target` belongs to, from its name ("<target>.tmp<pid>-<n>-<r>"
+// as CreateTemporary makes it); 0 when the name is not one of those.
+pid_t OwnerOfTemporary(std::string_view name, const std::string& target) {
+    const std::string prefix = target + ".tmp";
+    if (!name.starts_with(prefix)) return 0;
+    name.remove_prefix(prefix.size());
+    unsigned long numbers[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0 && !name.starts_with('-')) return 0;
+        if (i > 0) name.remove_prefix(1);
+        const auto [end, ec] = std::from_chars(name.data(), name.data() + name.size(), numbers[i]);
+        if (ec != std::errc() || end == name.data()) return 0;
+        name.remove_prefix(std::size_t(end - name.data()));
+    }
+    return name.empty() && numbers[0] > 0 && numbers[0] <= INT_MAX ? pid_t(numbers[0]) : 0;
+}
+
+// A save cut short (the program killed, the machine stopped) leaves its temporary file beside the
+// target for good: the next save of the target removes those of processes that are gone. Those
+// of a process still running may be a save going on right now, and stay.
+void RemoveLeftovers(const std::string& target) {
+    const auto slash = target.rfind('/');
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    DIR* folder = opendir(FolderOf(target).c_str());
+    if (!folder) return;
+    while (const dirent* e = readdir(folder)) {
+        const pid_t owner = OwnerOfTemporary(e->d_name, name);
+        if (owner == 0 || owner == getpid() || kill(owner, 0) == 0 || errno != ESRCH) continue;
+        unlinkat(dirfd(folder), e->d_name, 0);
+    }
+    closedir(folder);
+}
+
 long SystemWrite(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
 std::atomic<WriteFunction> writeFunction{&SystemWrite};
 
@@ -63,6 +100,7 @@ bool WriteFileAtomically(const std::string& path, const void* data, std::size_t 
     // A file the user made read-only stays as it is, though the folder would allow replacing it.
     if (exists && access(target.c_str(), W_OK) != 0) return Fail(error, "cannot write " + path, errno);
 
+    RemoveLeftovers(target);
     std::string tmp;
     const int fd = CreateTemporary(target, exists ? (old.st_mode & 07777) : 0666, tmp);
     if (fd < 0) return Fail(error, "cannot create a file in " + folder, errno);

@@ -1,7 +1,8 @@
 #include "platform/gui/Dialogs.h"
 
+#include "platform/diag/Diagnostica.h"
+
 #include <atomic>
-#include <cstdio>
 
 namespace platform::gui {
 namespace {
@@ -10,7 +11,7 @@ class HeadlessDialogs final : public DialogService {
 public:
     MsgResult Message(MsgKind kind, const std::string& text, MsgButtons buttons) override {
         const char* label = kind == MsgKind::Error ? "error" : kind == MsgKind::Warning ? "warning" : "message";
-        std::fprintf(stderr, "[%s] %s\n", label, text.c_str());
+        platform::Diagnostica(label, text);
         return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
     }
     std::optional<std::string> OpenFile(const FileDialogOptions&) override { return std::nullopt; }

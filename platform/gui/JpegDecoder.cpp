@@ -1,5 +1,7 @@
 #include "platform/gui/JpegDecoder.h"
 
+#include "platform/fs/ReadFile.h"
+
 #include <csetjmp>
 #include <cstdio>
 // jpeglib.h needs FILE and size_t declared before it.
@@ -111,23 +113,12 @@ RgbImage DecodeJpeg(const std::uint8_t* data, std::size_t size) {
 }
 
 RgbImage DecodeJpegFile(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return {};
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t buffer[65536];
-    std::size_t n;
-    bool tooBig = false;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) {
-        if (bytes.size() + n > kMaxJpegFileBytes) {
-            tooBig = true;
-            break;
-        }
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    }
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed || tooBig) return {};
-    return DecodeJpeg(bytes.data(), bytes.size());
+    std::string bytes;
+    if (ReadDataFile("JpegDecoder", path, "no picture is shown", bytes, kMaxJpegFileBytes + 1) !=
+            ReadOutcome::Read ||
+        bytes.size() > kMaxJpegFileBytes)
+        return {};
+    return DecodeJpeg(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
 }
 
 } // namespace platform::gui

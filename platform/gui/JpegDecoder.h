@@ -26,7 +26,8 @@ inline constexpr std::size_t kMaxJpegFileBytes = 32u << 20;
 // A null image for anything that is not a complete, undamaged JPEG (libjpeg's warnings, such as a
 // premature end of data, count as damage). Never prints, never exits.
 RgbImage DecodeJpeg(const std::uint8_t* data, std::size_t size);
-// A missing, unreadable, empty or oversized file gives a null image as well.
+// A missing, unreadable, empty or oversized file gives a null image as well; only regular files
+// are read, and one that cannot be is named once on the diagnostic log (ReadDataFile).
 RgbImage DecodeJpegFile(const std::string& path);
 
 } // namespace platform::gui

@@ -242,7 +242,7 @@ bool TProgettoReport::Impagina(const TDefReport& Report, TDocumentoReport& Docum
     return true;
 }
 
-bool TProgettoReport::ExecuteReport(std::string_view Nome, IUscitaReport& Uscita) {
+bool TProgettoReport::ExecuteReport(std::string_view Nome, IUscitaReport& Uscita, std::string_view Titolo) {
     if (inErrore_) return false;
     if (!progetto_) {
         Errore("Report " + Citato(file_) + ": the project is not open.");
@@ -259,7 +259,7 @@ bool TProgettoReport::ExecuteReport(std::string_view Nome, IUscitaReport& Uscita
         return false;
     }
     TDocumentoReport documento;
-    documento.Titolo = std::string(Nome);
+    documento.Titolo = std::string(Titolo.empty() ? Nome : Titolo);
     {
         struct TInEsecuzione {
             bool& b;

@@ -128,8 +128,10 @@ class TProgettoReport {
     TGestoreProgetto& ProjMan() { return gestore_; }
 
     // Lays the report out, feeding its bands from their connections, and hands the whole
-    // document to the output. False when nothing was printed (the reason already told).
-    bool ExecuteReport(std::string_view Nome, IUscitaReport& Uscita);
+    // document to the output. False when nothing was printed (the reason already told). The
+    // document's title (the print preview's, the PDF's) is `Titolo`, the user's name for the
+    // printout; the report's own name when none is given.
+    bool ExecuteReport(std::string_view Nome, IUscitaReport& Uscita, std::string_view Titolo = {});
 
     // A fault has been told since the project was last opened.
     bool InErrore() const { return inErrore_; }

@@ -3,6 +3,7 @@
 #include "platform/diag/Diagnostica.h"
 #include "platform/fs/ReadFile.h"
 #include "platform/fs/SafeFile.h"
+#include "platform/fs/SettingsFolder.h"
 
 #include <algorithm>
 #include <cctype>
@@ -61,14 +62,8 @@ bool IEquals(const std::string& a, const std::string& b) {
     return Upper(a) == Upper(b);
 }
 
-std::string DefaultFolder() {
-    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x) return std::string(x) + "/vm415/";
-    if (const char* h = std::getenv("HOME"); h && *h) return std::string(h) + "/.config/vm415/";
-    return "./";
-}
-
 std::string Folder() {
-    std::string f = storeFolder.empty() ? DefaultFolder() : storeFolder;
+    std::string f = storeFolder.empty() ? platform::SettingsFolder() : storeFolder;
     if (f.back() != '/') f += '/';
     return f;
 }

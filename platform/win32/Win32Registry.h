@@ -2,7 +2,7 @@
 // The registry calls the serial library uses, over a small text file, and the SERIALCOMM key as a
 // view of the machine's serial devices.
 //
-// The store: one readable text file, "registry.txt" in $XDG_CONFIG_HOME/vm415 (or ~/.config/vm415);
+// The store: one readable text file, "registry.txt" in the user's settings folder (SettingsFolder.h);
 // tests point it elsewhere with SetRegistryFolder. Sections name keys, lines hold values:
 //     [HKEY_LOCAL_MACHINE\SOFTWARE\Vm415\SerialBindings]
 //     "COM7"=sz:"/dev/pts/3"

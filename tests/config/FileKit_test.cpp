@@ -113,8 +113,8 @@ TEST_F(KitTest, UsesOnlyTheCountsTheFileGives) {
 
 TEST_F(KitTest, KitNumbersOutsideTheFileOrAbove100AreRefused) {
     TFileKit kit;
-    ASSERT_TRUE(DecodificaFileKit(FileKitDi(50, 16, 250), kit));
-    for (int n : {0, -1, 101, 250, 251}) {
+    ASSERT_TRUE(DecodificaFileKit(FileKitDi(50, 16, 100), kit));
+    for (int n : {0, -1, 101, 250}) {
         SCOPED_TRACE(n);
         EXPECT_FALSE(CopiaCodiciKit(kit, n, ConfigCentrale));
         EXPECT_TRUE(Codice(ConfigCentrale.Zone[0].CodiceRadio, 0, 0, 0));
@@ -135,25 +135,42 @@ TEST_F(KitTest, CopyBeforeAnyFileDoesNothing) {
     EXPECT_TRUE(dialogs.Messages().empty());
 }
 
-TEST_F(KitTest, WrongSizeOrMissingFileKeepsThePreviousKits) {
+TEST_F(KitTest, AFileThatIsNotAKitFileKeepsThePreviousKits) {
     dir.Write("buono.kit", FileKitDi(50, 16, 4));
     Leggi("buono.kit");
-    edit.Valore = 3;
     Byte corto = FileKitDi(50, 16, 9);
     corto.pop_back();
     dir.Write("corto.kit", corto);
     Byte lungo = FileKitDi(50, 16, 9);
     lungo.push_back(0);
     dir.Write("lungo.kit", lungo);
-    for (const char* nome : {"corto.kit", "lungo.kit", "manca.kit"}) {
+    // The right size, but random bytes, or kit counts outside the 100 records the file holds.
+    Byte caso(21364);
+    std::uint32_t x = 12345;
+    for (auto& b : caso)
+        b = std::uint8_t((x = x * 1103515245u + 12345u) >> 24);
+    Scrivi32(caso, 80, -279371943);
+    dir.Write("caso.kit", caso);
+    dir.Write("zero.kit", FileKitDi(50, 16, 0));
+    dir.Write("101.kit", FileKitDi(50, 16, 101));
+    // A file of another size is refused before the kit number is touched; one of the kit file's
+    // size sets it again, from the kits kept.
+    for (auto [nome, valore] : {std::pair{"corto.kit", 3},
+                                {"lungo.kit", 3},
+                                {"manca.kit", 3},
+                                {"caso.kit", 1},
+                                {"zero.kit", 1},
+                                {"101.kit", 1}}) {
         SCOPED_TRACE(nome);
+        edit.Valore = 3;
         dialogs.Clear();
         Leggi(nome);
         ASSERT_EQ(dialogs.Messages().size(), 1u);
         EXPECT_EQ(dialogs.Messages()[0].Kind, MsgKind::Error);
         EXPECT_EQ(dialogs.Messages()[0].Text, "File Error.");
         EXPECT_EQ(FileKit.NumKit, 4);
-        EXPECT_EQ(edit.Valore, 3);
+        EXPECT_EQ(edit.Massimo, 4);
+        EXPECT_EQ(edit.Valore, valore);
     }
     dialogs.CancelFile();
     ComandoLeggiFileKit(edit);

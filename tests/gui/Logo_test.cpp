@@ -120,7 +120,13 @@ TEST(Logo, DamagedOrForeignFilesGiveNoPictureAndNoMessage) {
         EXPECT_TRUE(DecodeJpegFile(folder.File(name)).IsNull()) << name;
     }
     EXPECT_TRUE(LoadQuietly(folder.File("missing.jpg")).isNull());
-    EXPECT_TRUE(LoadQuietly(folder.Path()).isNull()); // a folder, not a file
+    // A folder in a picture's place is no picture either, and is worth one line on the log.
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(LoadJpegImage(folder.File("")).isNull());
+    EXPECT_TRUE(LoadJpegImage(folder.File("")).isNull());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "vm415: JpegDecoder: " + folder.Path() +
+                  ": cannot be read (Is a directory): no picture is shown\n");
     EXPECT_TRUE(DecodeJpeg(nullptr, 0).IsNull());
 }
 

@@ -7,6 +7,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <gtest/gtest.h>
 
 using platform::gui::DelphiMask;
@@ -233,6 +234,42 @@ TEST(MaskEdit, BlanksAndSpacesInDescriptions) {
     edit.setCursorPosition(4);
     Key(edit, Qt::Key_Backspace); // the typed blank before it stays: it was typed
     EXPECT_EQ(edit.Text(), " a ");
+}
+
+TEST(MaskEdit, AClickInTheBlanksAfterTheTextTypesRightAfterIt) {
+    TMaskEdit edit;
+    edit.SetEditMask("ccccccccccccccccccccccccc;0; ");
+    edit.resize(300, 30);
+    edit.show();
+    // A left click where the edit shows position `posizione`.
+    const auto clic = [&](int posizione) {
+        int x = 0;
+        while (x < edit.width() && edit.cursorPositionAt(QPoint(x, 15)) < posizione)
+            ++x;
+        QMouseEvent premuto(QEvent::MouseButtonPress, QPointF(x, 15), edit.mapToGlobal(QPointF(x, 15)),
+                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&edit, &premuto);
+        QMouseEvent rilasciato(QEvent::MouseButtonRelease, QPointF(x, 15), edit.mapToGlobal(QPointF(x, 15)),
+                               Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(&edit, &rilasciato);
+    };
+
+    clic(12); // the middle of an empty description
+    Type(edit, "Porta");
+    EXPECT_EQ(edit.Text(), "Porta");
+    clic(20);
+    Type(edit, " ingresso");
+    EXPECT_EQ(edit.Text(), "Porta ingresso") << "nothing before it, nothing cut at the end";
+    // Inside the text the click stays where it fell.
+    clic(2);
+    EXPECT_EQ(edit.cursorPosition(), 2);
+
+    // The same with literals: after the last digit typed.
+    edit.SetEditMask("!99/99/00;1;_");
+    edit.SetText("");
+    clic(5);
+    Type(edit, "311224");
+    EXPECT_EQ(edit.Text(), "31/12/24");
 }
 
 TEST(MaskEdit, Windows1252AtTheBoundary) {

@@ -29,7 +29,9 @@ namespace {
 
 class DialogoTest : public ::testing::Test {
   protected:
-    DialogoTest() : cartella(dati.Path()) { com.OpzioniFinestra = testing_support::OpzioniSenzaAttese(); }
+    DialogoTest() : cartella(dati.Path()), impostazioni(dati.Path()) {
+        com.OpzioniFinestra = testing_support::OpzioniSenzaAttese();
+    }
     template <class W> W* Figlio(QWidget& d, const char* nome) {
         W* w = d.findChild<W*>(nome);
         EXPECT_NE(w, nullptr) << nome;
@@ -47,6 +49,7 @@ class DialogoTest : public ::testing::Test {
     testing_support::ScriptedDialogs dialoghi;
     testing_support::TempFolder dati;
     testing_support::ProgramFolderScope cartella;
+    testing_support::SettingsFolderScope impostazioni; // the user's settings there too
     TKivModCom com;
 };
 

@@ -28,7 +28,7 @@ constexpr int PortaSim = 7;
 
 class SimTest : public ::testing::Test {
   protected:
-    SimTest() : cartella(dati.Path()) {
+    SimTest() : cartella(dati.Path()), impostazioni(dati.Path()) {
         com.OpzioniFinestra = testing_support::OpzioniSenzaAttese();
         com.OpzioniFinestra.Orologio = &testing_support::OrologioFinto;
         com.OpzioniFinestra.PauseSgancio = {50ms, 50ms, 50ms};
@@ -78,6 +78,7 @@ class SimTest : public ::testing::Test {
     platform::TLoopUiThread ui;
     testing_support::TempFolder dati;
     testing_support::ProgramFolderScope cartella;
+    testing_support::SettingsFolderScope impostazioni; // the user's settings there too
     std::unique_ptr<Simulatore> sim;
     TKivModCom com;
 };

@@ -30,7 +30,7 @@ constexpr int PortaModem = 11;
 
 class TestSegnale : public ::testing::Test {
   protected:
-    TestSegnale() : cartella(dati.Path()) {
+    TestSegnale() : cartella(dati.Path()), impostazioni(dati.Path()) {
         com.OpzioniFinestra = testing_support::OpzioniSenzaAttese();
         com.OpzioniFinestra.Orologio = &testing_support::OrologioFinto;
         com.OpzioniFinestra.PauseSgancio = {20ms, 20ms, 20ms};
@@ -74,6 +74,7 @@ class TestSegnale : public ::testing::Test {
     platform::gui::QtUiThread ui;
     testing_support::TempFolder dati;
     testing_support::ProgramFolderScope cartella;
+    testing_support::SettingsFolderScope impostazioni; // the user's settings there too
     std::unique_ptr<testing_support::Simulatore> sim;
     TKivModCom com;
 };

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using testing_support::TempFolder;
@@ -56,6 +57,28 @@ TEST(SafeFile, DiskFullHalfWayKeepsPreviousFileAndCleansUp) {
     EXPECT_NE(err.find("No space"), std::string::npos) << err;
     EXPECT_EQ(dir.Read("a.bin"), Bytes("previous"));
     EXPECT_EQ(EntriesIn(dir.Path()), 1);
+}
+
+TEST(SafeFile, ASaveRemovesWhatAnInterruptedSaveOfItsTargetLeft) {
+    TempFolder dir;
+    // A process that is gone, as the one killed half way through a save.
+    const pid_t finito = fork();
+    if (finito == 0) _exit(0);
+    ASSERT_GT(finito, 0);
+    ASSERT_EQ(waitpid(finito, nullptr, 0), finito);
+    const std::string morto = std::to_string(finito), vivo = std::to_string(getppid());
+    dir.Write("a.bin", std::string("old"));
+    dir.Write("a.bin.tmp" + morto + "-0-123", std::string("half"));
+    dir.Write("a.bin.tmp" + vivo + "-4-56", std::string("a save going on now"));
+    dir.Write("b.bin.tmp" + morto + "-1-7", std::string("another file's"));
+    dir.Write("a.bin.tmp" + morto + "-notes", std::string("not a temporary file"));
+
+    ASSERT_TRUE(platform::WriteFileAtomically(dir.File("a.bin"), "new", 3));
+    EXPECT_EQ(dir.Read("a.bin"), Bytes("new"));
+    EXPECT_FALSE(dir.Exists("a.bin.tmp" + morto + "-0-123"));
+    EXPECT_TRUE(dir.Exists("a.bin.tmp" + vivo + "-4-56"));
+    EXPECT_TRUE(dir.Exists("b.bin.tmp" + morto + "-1-7"));
+    EXPECT_TRUE(dir.Exists("a.bin.tmp" + morto + "-notes"));
 }
 
 TEST(SafeFile, UnwritableTargetFolderFails) {

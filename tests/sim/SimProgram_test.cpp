@@ -1,5 +1,6 @@
 // The vm415-sim program as scripts use it: options, the path it prints, the link file, a stop by
 // signal, and the image written on the way out.
+#include "config/FileConfig.h"
 #include "sim/SimProcess.h"
 #include "support/TempFolder.h"
 
@@ -107,4 +108,16 @@ TEST(SimProgram, BadCommandLinesAndFilesAreRefusedClearly) {
     Program help({"--help"});
     EXPECT_EQ(help.Line().rfind("Usage: vm415-sim", 0), 0u);
     EXPECT_EQ(help.Wait(), 0);
+}
+
+// The example panel the README starts scripts/run with: a configuration the program reads and a
+// queue the simulated panel serves.
+TEST(SimProgram, TheReadmesExamplePanelStarts) {
+    const std::string esempi = std::string(VM415_SOURCE_DIR) + "/tools/sim/esempi/";
+    TConfigCentrale c;
+    ASSERT_TRUE(LeggiFile415(esempi + "centrale.415", c));
+    EXPECT_EQ(c.Zone[PrimaZonaRadio].Descrizione.Leggi(), "Porta ingresso");
+    Program sim({"--image", esempi + "centrale.415", "--events", esempi + "eventi.cod"});
+    ASSERT_TRUE(sim.Started());
+    EXPECT_EQ(sim.Line().rfind("vm415-sim: listening on ", 0), 0u);
 }

@@ -1,6 +1,7 @@
 #include "support/TempFolder.h"
 
 #include "platform/fs/ProgramFolder.h"
+#include "platform/fs/SettingsFolder.h"
 
 #include <filesystem>
 #include <fstream>
@@ -47,6 +48,12 @@ bool TempFolder::Exists(const std::string& name) const { return fs::exists(File(
 
 ProgramFolderScope::ProgramFolderScope(const std::string& folder) { platform::SetProgramFolder(folder); }
 ProgramFolderScope::~ProgramFolderScope() { platform::SetProgramFolder(""); }
+SettingsFolderScope::SettingsFolderScope(const std::string& folder) {
+    platform::SetSettingsFolder(folder);
+}
+SettingsFolderScope::~SettingsFolderScope() {
+    platform::SetSettingsFolder("");
+}
 
 void CopyShippedFile(const std::string& name, const std::string& folder) {
     fs::copy_file(fs::path(VM415_BIN_DIR) / name, fs::path(folder) / name, fs::copy_options::overwrite_existing);

@@ -33,6 +33,13 @@ public:
     ~ProgramFolderScope();
 };
 
+// Points the user's settings folder at a temporary folder for one test, restoring it afterwards.
+class SettingsFolderScope {
+  public:
+    explicit SettingsFolderScope(const std::string& folder);
+    ~SettingsFolderScope();
+};
+
 // Copies a shipped data file (Lingue.csv, ...) from the build's program folder into `folder`.
 void CopyShippedFile(const std::string& name, const std::string& folder);
 

@@ -7,6 +7,8 @@
 #include "config/GetMessage_11.h"
 #include "config/GlobalsVar.h"
 #include "link/KivModCom.h"
+#include "platform/diag/Diagnostica.h"
+#include "platform/fs/ReadFile.h"
 #include "platform/gui/qt/TMaskEdit.h"
 #include "platform/gui/qt/TRadioGroup.h"
 #include "platform/gui/qt/TSpinEdit.h"
@@ -17,6 +19,7 @@
 #include "ui/Collegamento.h"
 #include "ui/EventiCid.h"
 #include "ui/Formati.h"
+#include "ui/FrameRadio.h"
 #include "ui/Immagine.h"
 #include "ui/ImportaOld.h"
 #include "ui/LeggiCodRadio.h"
@@ -29,19 +32,26 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QEventLoop>
 #include <QFrame>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <cerrno>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 #include <set>
+#include <sys/stat.h>
 #include <thread>
 
 namespace {
@@ -187,6 +197,84 @@ TEST_F(Avvio, AMissingOrBrokenLogoShowsNoPictureAndReportsNothing) {
     EXPECT_TRUE(MainFrm->ImmagineLogo->Vuota());
 
     EXPECT_TRUE(dialogs_.Messages().empty());
+}
+
+// A data file beside the program that is there but cannot be read.
+enum class Guasto { Cartella, Fifo, ErroreLettura };
+struct FileGuasto {
+    const char* Nome;
+    Guasto Come;
+};
+
+class FileDatiIlleggibili : public Avvio, public testing::WithParamInterface<FileGuasto> {};
+
+TEST_P(FileDatiIlleggibili, TheProgramStartsWithoutItAndSaysSoOnce) {
+    const auto [nome, come] = GetParam();
+    for (const char* spedito : {"operatorigsm.csv", "logo.jpg"})
+        testing_support::CopyShippedFile(spedito, folder_.Path());
+    std::optional<platform::FailedReadsForTest> guasto;
+    if (come == Guasto::ErroreLettura) {
+        guasto.emplace(folder_.File(nome), EIO);
+    } else {
+        std::filesystem::remove(folder_.File(nome));
+        if (come == Guasto::Cartella) std::filesystem::create_directory(folder_.File(nome));
+        if (come == Guasto::Fifo) {
+            ASSERT_EQ(::mkfifo(folder_.File(nome).c_str(), 0600), 0);
+        }
+    }
+    std::vector<std::string> righe;
+    platform::CatturaDiagnostica cattura([&](std::string_view l) { righe.emplace_back(l); });
+
+    Avvia(); // neither an exception nor a wait on a pipe stops it
+    ASSERT_TRUE(MainFrm && MainFrm->isVisible());
+    std::vector<std::string> suoi;
+    for (const std::string& r : righe)
+        if (r.find(folder_.File(nome)) != std::string::npos) suoi.push_back(r);
+    ASSERT_EQ(suoi.size(), 1u) << testing::PrintToString(righe);
+    EXPECT_EQ(suoi[0].rfind("vm415: ", 0), 0u) << suoi[0];
+
+    const std::string testo = nome;
+    if (testo == "Lingue.csv") {
+        // Every lookup tells the table is not there, and leaves the text as it was.
+        const auto messaggi = dialogs_.Messages();
+        ASSERT_FALSE(messaggi.empty());
+        const int numero = come == Guasto::Cartella ? EISDIR : come == Guasto::Fifo ? EINVAL : EIO;
+        for (const auto& m : messaggi)
+            EXPECT_EQ(m.Text, "FILE LINGUA NON TROVATO: Error " + std::to_string(numero));
+    } else {
+        EXPECT_TRUE(dialogs_.Messages().empty());
+        if (testo == "operatorigsm.csv") {
+            EXPECT_EQ(MainFrm->SetCodeOperatoreManualeEdit->count(), 0);
+        }
+        if (testo == "logo.jpg") {
+            EXPECT_TRUE(MainFrm->ImmagineLogo->Vuota());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Avvio, FileDatiIlleggibili,
+                         testing::Values(FileGuasto{"Lingue.csv", Guasto::Cartella},
+                                         FileGuasto{"Lingue.csv", Guasto::Fifo},
+                                         FileGuasto{"Lingue.csv", Guasto::ErroreLettura},
+                                         FileGuasto{"operatorigsm.csv", Guasto::Cartella},
+                                         FileGuasto{"operatorigsm.csv", Guasto::Fifo},
+                                         FileGuasto{"operatorigsm.csv", Guasto::ErroreLettura},
+                                         FileGuasto{"logo.jpg", Guasto::Cartella},
+                                         FileGuasto{"logo.jpg", Guasto::Fifo},
+                                         FileGuasto{"logo.jpg", Guasto::ErroreLettura}));
+
+TEST(MessaggiQt, QtsOwnMessagesReachStderrAsTheProgramsLines) {
+    std::vector<std::string> log;
+    {
+        platform::CatturaDiagnostica cattura([&](std::string_view l) { log.emplace_back(l); });
+        InstradaMessaggiQt();
+        qWarning("QFont: cannot find a font");
+        const QLoggingCategory xcb("qt.qpa.xcb");
+        qCWarning(xcb, "could not connect to display");
+        qInstallMessageHandler(nullptr);
+    }
+    EXPECT_EQ(log, (std::vector<std::string>{"vm415: Qt: QFont: cannot find a font",
+                                             "vm415: qt.qpa.xcb: could not connect to display"}));
 }
 
 TEST_F(Avvio, ModemEntriesFollowTheConnectionType) {
@@ -361,6 +449,31 @@ TEST(RadioPaging, RowsPerPageAndPages) {
     const int pagine[] = {60, 30, 20, 15, 12, 10, 9, 8, 7, 6};
     for (int z = 1; z <= 10; ++z)
         EXPECT_EQ(TMainFrm::UltimaPaginaRadio(z) + 1, pagine[z - 1]) << z << " rows per page";
+}
+
+TEST_F(Avvio, TheRadioPageScrollsToItsLastRowAndNoFurther) {
+    Avvia();
+    TMainFrm& m = *MainFrm;
+    m.PageControl->setCurrentWidget(m.SheetConfigurazioneZoneRadio);
+    for (int altezza : {700, 400, 1300, 250}) {
+        m.resize(m.width(), altezza);
+        QCoreApplication::processEvents();
+        const QWidget* ultima = m.FrameSensRadio[std::size_t(m.ZoneRadioPerPagina() - 1)];
+        const int fondoRiga = ultima->geometry().bottom() + 1;
+        const QScrollBar* barra = m.ScrollBoxSensoriRadio->verticalScrollBar();
+        const int fondoScorrimento = barra->maximum() + m.ScrollBoxSensoriRadio->viewport()->height();
+        EXPECT_GE(fondoScorrimento, fondoRiga) << altezza << ": the last row can be reached";
+        EXPECT_LE(m.PanelRadio->height() - fondoRiga, m.FrameSensRadio[0]->y())
+            << altezza << ": " << m.ZoneRadioPerPagina() << " rows, then empty space";
+    }
+}
+
+TEST(PrimaDimensione, TheDesignSizeHeldToTheScreenAreaLeftFree) {
+    const QSize progetto(1180, 760);
+    const QMargins cornice(1, 24, 1, 1);
+    EXPECT_EQ(TMainFrm::PrimaDimensione(progetto, QRect(0, 0, 1920, 1080), cornice), progetto);
+    // A laptop's screen, with a desktop panel taking its part.
+    EXPECT_EQ(TMainFrm::PrimaDimensione(progetto, QRect(0, 32, 1366, 736), cornice), QSize(1180, 711));
 }
 
 TEST_F(Avvio, TheRadioPageFollowsTheScrollBoxHeight) {

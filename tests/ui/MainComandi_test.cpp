@@ -71,7 +71,8 @@ TEST_F(MainComandi, EventQueueWithNothingLoadedOnlyTellsAndWithAnImageAsksFirst)
 
 TEST_F(MainComandi, TheWheelScrollsThePageOnShowNeverTheListUnderTheMouse) {
     MainFrm->PageControl->setCurrentWidget(MainFrm->SheetConfigurazioneZoneRadio);
-    MainFrm->resize(600, 400);
+    // Too low for even one radio row, too narrow for a row's width.
+    MainFrm->resize(600, 220);
     QApplication::processEvents();
     QScrollBar* verticale = MainFrm->ScrollBoxSensoriRadio->verticalScrollBar();
     QScrollBar* orizzontale = MainFrm->ScrollBoxSensoriRadio->horizontalScrollBar();

@@ -12,6 +12,7 @@
 #include "ui/Collegamento.h"
 #include "ui/Opzioni.h"
 #include "ui/ServerUdp.h"
+#include "ui/TestModem.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -30,7 +31,7 @@ class Opzioni : public ProgramWindows {
   protected:
     TConfigPc Scritto() {
         TConfigPc c{};
-        const auto v = folder_.Read("config.cfg");
+        const auto v = settings_.Read("config.cfg");
         EXPECT_EQ(v.size(), sizeof c);
         std::memcpy(&c, v.data(), std::min(v.size(), sizeof c));
         return c;
@@ -167,6 +168,34 @@ TEST_F(Opzioni, EnglishAndOkWritesTheLanguageAndTheTitleBarCloseSavesToo) {
     });
     EXPECT_EQ(Scritto().CodiciRadioEditabili, 1);
     EXPECT_EQ(Scritto().Lingua, 1);
+    // Both settings files are the user's: nothing is written beside the program.
+    EXPECT_TRUE(settings_.Exists("comconfig.cfg"));
+    EXPECT_FALSE(folder_.Exists("config.cfg"));
+    EXPECT_FALSE(folder_.Exists("comconfig.cfg"));
+}
+
+TEST_F(Opzioni, AFirstRunStartsFromTheDistributorsSettingsBesideTheProgram) {
+    folder_.Write("comconfig.cfg",
+                  testing_support::FileConfigCom(testing_support::ConfigCom(ConnessioneModem)));
+    folder_.Write("config.cfg", std::vector<std::uint8_t>{2, 0, 0, 0, 1, 0, 0, 0, 0x88, 0x13, 0, 0});
+    const auto distributore = folder_.Read("comconfig.cfg");
+    CreaFinestre();
+    EXPECT_EQ(ConfigPc.Lingua, 2);
+    EXPECT_EQ(ServerUdpFrm->PortaServer(), 5000);
+    EXPECT_EQ(Tentativi(), 3) << "a modem link, as the distributor set it";
+    EXPECT_FALSE(settings_.Exists("comconfig.cfg")) << "read, not copied";
+
+    Mostra([](TOpzioniFrm& o) {
+        NellaFinestraLink([](QDialog& d) {
+            d.findChild<platform::gui::TRadioGroup*>("TipoConnessione")->SetItemIndex(0);
+            d.findChild<QPushButton*>("SaveBtn")->click();
+        });
+        o.SetupComBtn->click();
+        o.ButtonOK->click();
+    });
+    EXPECT_EQ(settings_.Read("comconfig.cfg")[0], ConnessioneCavo);
+    EXPECT_EQ(Scritto().Lingua, 2);
+    EXPECT_EQ(folder_.Read("comconfig.cfg"), distributore);
 }
 
 TEST_F(Opzioni, ThePortTakesEffectAtOnceAndStaysWithinItsRange) {
@@ -235,7 +264,7 @@ TEST_F(Opzioni, ClosingTheMainWindowSavesTheControlsOfTheNeverShownWindow) {
 
 TEST_F(Opzioni, AFailedWriteKeepsTheOldFileAndTheSettingsInUse) {
     ScriviConfigPc(0, 0, 4100);
-    const auto prima = folder_.Read("config.cfg");
+    const auto prima = settings_.Read("config.cfg");
     CreaFinestre();
     MostraMainFrm();
     OpzioniFrm->LinguaCb->setCurrentIndex(1);
@@ -245,7 +274,14 @@ TEST_F(Opzioni, AFailedWriteKeepsTheOldFileAndTheSettingsInUse) {
     MainFrm->close();
     platform::SetWriteFunctionForTest(nullptr);
 
-    EXPECT_EQ(folder_.Read("config.cfg"), prima);
+    EXPECT_EQ(settings_.Read("config.cfg"), prima);
+    // The user is told, in the program's language, and which file it was.
+    const auto messaggi = dialogs_.Messages();
+    ASSERT_EQ(messaggi.size(), 1u);
+    EXPECT_EQ(messaggi[0].Kind, platform::gui::MsgKind::Error);
+    EXPECT_EQ(messaggi[0].Text.rfind("Impossibile scrivere il file di destinazione\n", 0), 0u)
+        << messaggi[0].Text;
+    EXPECT_NE(messaggi[0].Text.find(settings_.File("config.cfg")), std::string::npos) << messaggi[0].Text;
     EXPECT_EQ(ConfigPc.Lingua, 0);
     EXPECT_EQ(ConfigPc.PortaLocaleGprs, 4100);
     EXPECT_EQ(ServerUdpFrm->PortaServer(), 4100) << "the server goes on with the port it had";
@@ -273,12 +309,16 @@ TEST_F(Opzioni, ShowingAndDefaultsPutTheSettingsIntoTheControls) {
     });
     EXPECT_EQ(Scritto().PortaLocaleGprs, 4000);
 
-    // The signal test gets the link component, when a window for it is there.
+    // The signal test: the program's own window, modal, on the link component.
+    bool mostrata = false;
+    QTimer::singleShot(0, [&] {
+        mostrata = QApplication::activeModalWidget() == TestModemFrm;
+        EXPECT_EQ(TestModemFrm->ModCom, o.KivModCom1.get());
+        EXPECT_NE(TestModemFrm->Test(), nullptr) << "it asks the link's modem";
+        TestModemFrm->ExitBtn->click();
+    });
     o.TestSegnaleModemBtnClick();
-    TKivModCom* data = nullptr;
-    o.MostraTestSegnale = [&data](TKivModCom& k) { data = &k; };
-    o.TestSegnaleModemBtnClick();
-    EXPECT_EQ(data, o.KivModCom1.get());
+    EXPECT_TRUE(mostrata);
 }
 
 TEST_F(Opzioni, TheOptionsMenuShowsTheWindowAndTranslatesTheMainWindowAgain) {

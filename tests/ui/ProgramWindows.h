@@ -1,8 +1,9 @@
 #pragma once
-// What every window test needs: a program folder of its own holding the shipped language table,
-// the settings store and the device scan in a folder of their own (no port of the machine), the
-// dialogs answered by the test, the UI-thread hand-over, the closing pauses and the link's waits
-// shortened, and the windows destroyed and the formats and settings put back afterwards.
+// What every window test needs: a program folder of its own holding the shipped language table, a
+// user's settings folder of its own, the settings store and the device scan in a folder of their
+// own (no port of the machine), the dialogs answered by the test, the UI-thread hand-over, the
+// closing pauses and the link's waits shortened, and the windows destroyed and the formats and
+// settings put back afterwards.
 #include "config/ConfigPc.h"
 #include "link/ConfigComProva.h"
 #include "link/KivCanale.h"
@@ -45,11 +46,11 @@ class ProgramWindows : public testing::Test {
         ConfigPcDefault();
     }
 
-    // The link settings file beside the program: connection type (ConnessioneCavo or
-    // ConnessioneModem) and ports.
+    // The user's link settings file: connection type (ConnessioneCavo or ConnessioneModem) and
+    // ports.
     void ScriviComConfig(std::uint8_t Tipo, std::uint8_t ComCavo = 0, std::uint8_t ComModem = 0) {
-        folder_.Write("comconfig.cfg",
-                      testing_support::FileConfigCom(testing_support::ConfigCom(Tipo, ComCavo, ComModem)));
+        settings_.Write("comconfig.cfg",
+                        testing_support::FileConfigCom(testing_support::ConfigCom(Tipo, ComCavo, ComModem)));
     }
 
     // While `Utente` runs, presses the wait window's OK once the panel operation is over, as the
@@ -66,6 +67,8 @@ class ProgramWindows : public testing::Test {
     serial_test::StoreScope portStore_;
     testing_support::TempFolder folder_;
     testing_support::ProgramFolderScope programFolder_{folder_.Path()};
+    testing_support::TempFolder settings_;
+    testing_support::SettingsFolderScope settingsFolder_{settings_.Path()};
     testing_support::ScriptedDialogs dialogs_;
     std::unique_ptr<platform::gui::QtUiThread> ui_ = std::make_unique<platform::gui::QtUiThread>();
 

@@ -4,6 +4,7 @@
 #include "ProgramWindows.h"
 
 #include "config/CartellaCorrente.h"
+#include "config/GetMessage_11.h"
 #include "platform/gui/qt/TRadioGroup.h"
 #include "platform/report/qt/StampaReport.h"
 #include "ui/CodaEventi.h"
@@ -357,21 +358,26 @@ TEST_F(Stampa, TheEventWindowsPrintButtonPrintsTheListsRows) {
         righe.push_back(CodaEventiFrm->CodaEventiGrid->item(r, 0)->text().toStdString());
     EXPECT_EQ(uscita_.Voci("Num"), righe);
     EXPECT_EQ(righe.size(), 3u);
+    EXPECT_EQ(uscita_.Ultimo.Titolo, GetMessaggio("STRCODA_TITOLO"));
 }
 
 TEST_F(Stampa, WithoutAnInstalledOutputTheUserGetsThePrintPreview) {
     platform::report::qt::ImpostaUscitaReport(nullptr);
     bool anteprima = false;
+    QString titolo;
     // The preview is modal: it is looked at and closed from the event loop it runs.
     QTimer::singleShot(0, [&] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* d = qobject_cast<QPrintPreviewDialog*>(w); d && d->isVisible()) {
                 anteprima = true;
+                titolo = d->windowTitle();
                 d->reject();
             }
     });
     MainFrm->MiStampaConfigurazioneClick();
     EXPECT_TRUE(anteprima);
+    // The printout's own name in the user's language, not the report's name inside the project.
+    EXPECT_TRUE(titolo.endsWith(": Stampa configurazione")) << titolo.toStdString();
     EXPECT_TRUE(dialogs_.Messages().empty());
     EXPECT_EQ(uscita_.Stampe, 0);
 }

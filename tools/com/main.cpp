@@ -1,9 +1,8 @@
 // vm415-com: the serial ports as the programming tool numbers them, the bindings of COM numbers to
-// device paths, and the cable port of the link settings file. scripts/run uses it to put the
+// device paths, and the cable port of the user's link settings. scripts/run uses it to put the
 // simulated panel's pseudo-terminal behind a COM number; an installer may use it to pin a number.
 #include "link/KivCanale.h"
-#include "platform/fs/ReadFile.h"
-#include "platform/fs/SafeFile.h"
+#include "platform/fs/SettingsFolder.h"
 #include "platform/win32/Win32Registry.h"
 
 #include <algorithm>
@@ -12,9 +11,12 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
+
+constexpr const char* FileConfigCom = "comconfig.cfg";
 
 void Uso(std::FILE* f) {
     std::fputs(
@@ -23,8 +25,10 @@ void Uso(std::FILE* f) {
         "  vm415-com bind N PATH          bind COM<N> to the device path PATH (a pseudo-terminal, a\n"
         "                                 /dev/serial/by-id link)\n"
         "  vm415-com unbind N             remove the binding of COM<N>\n"
-        "  vm415-com cable FILE N         make the link settings file FILE (comconfig.cfg) use the\n"
-        "                                 cable on COM<N>, keeping its modem settings\n"
+        "  vm415-com cable N              make the user's link settings (comconfig.cfg) use the cable\n"
+        "                                 on COM<N>, keeping their modem settings\n"
+        "  vm415-com folder               the user's settings folder, where the settings store, the\n"
+        "                                 program settings and the link settings are kept\n"
         "Port numbers are 1 to 255 (the link settings keep one byte).\n",
         f);
 }
@@ -34,16 +38,16 @@ bool Numero(std::string_view s, int& n) {
     return ec == std::errc() && p == s.data() + s.size() && n >= 1 && n <= 255;
 }
 
-int Cavo(const std::string& file, int n) {
-    // A file of the settings as the program reads it: a shorter file fills only its own bytes,
-    // and a missing one starts from the defaults the program would write.
+int Cavo(int n) {
+    // The settings as the program reads them: the user's, else the distributor's copy beside the
+    // program (a shorter file fills only its own bytes), else the defaults the program would write.
     TConfigCom c;
     c.StrInit1.Imposta("ATE0V0");
     c.StrInit2.Imposta("AT&D2X0");
     c.StrInit3.Imposta("ATH");
     c.StrDial.Imposta("ATD");
-    std::string dati, errore;
-    switch (platform::ReadWholeFile(file, dati, sizeof c, &errore)) {
+    std::string dati, errore, file;
+    switch (platform::ReadSettingsFile(FileConfigCom, dati, sizeof c, &errore, &file)) {
     case platform::ReadOutcome::Read:
         std::memcpy(&c, dati.data(), dati.size());
         break;
@@ -57,10 +61,23 @@ int Cavo(const std::string& file, int n) {
     }
     c.TipoConnessione = ConnessioneCavo;
     c.ComCavo = static_cast<std::uint8_t>(n);
-    if (!platform::WriteFileAtomically(file, &c, sizeof c, &errore)) {
+    if (!platform::WriteSettingsFile(FileConfigCom, &c, sizeof c, &errore)) {
         std::fprintf(stderr, "vm415-com: %s\n", errore.c_str());
         return 1;
     }
+    return 0;
+}
+
+int Lega(int n, const std::string& percorso) {
+    if (!win32::BindComPort(n, percorso)) {
+        std::fprintf(stderr, "vm415-com: cannot write %s\n", win32::RegistryFilePath().c_str());
+        return 1;
+    }
+    // A device plugged in later, or a pseudo-terminal not made yet, is bound all the same.
+    struct stat st {};
+    if (::stat(percorso.c_str(), &st) != 0)
+        std::fprintf(stderr, "vm415-com: warning: %s does not exist (yet); COM%d is bound to it\n",
+                     percorso.c_str(), n);
     return 0;
 }
 
@@ -74,17 +91,17 @@ int main(int argc, char** argv) {
             std::printf("COM%d\t%s\t%s\n", p.number, p.devicePath.c_str(), p.bound ? "bound" : "device");
         return 0;
     }
-    if (a.size() == 3 && a[0] == "bind" && Numero(a[1], n)) {
-        if (win32::BindComPort(n, a[2])) return 0;
-        std::fprintf(stderr, "vm415-com: cannot write %s\n", win32::RegistryFilePath().c_str());
-        return 1;
-    }
+    if (a.size() == 3 && a[0] == "bind" && Numero(a[1], n)) return Lega(n, a[2]);
     if (a.size() == 2 && a[0] == "unbind" && Numero(a[1], n)) {
         if (win32::UnbindComPort(n)) return 0;
         std::fprintf(stderr, "vm415-com: cannot write %s\n", win32::RegistryFilePath().c_str());
         return 1;
     }
-    if (a.size() == 3 && a[0] == "cable" && Numero(a[2], n)) return Cavo(a[1], n);
+    if (a.size() == 2 && a[0] == "cable" && Numero(a[1], n)) return Cavo(n);
+    if (a.size() == 1 && a[0] == "folder") {
+        std::printf("%s\n", platform::SettingsFolder().c_str());
+        return 0;
+    }
     if (a.size() == 1 && (a[0] == "--help" || a[0] == "-h")) {
         Uso(stdout);
         return 0;

@@ -2,8 +2,8 @@
 // language: the main window once per page, then the options window, the link settings window over
 // it, the wait window, the import window, the kit-code window, the Contact-ID tables editor and
 // the event-queue window. It runs the program's own start-up in a program folder of its own
-// holding copies of the shipped files, with the settings store there too, so that neither the
-// build's folder nor the user's settings are touched.
+// holding copies of the shipped files, with the user's settings folder there too, so that neither
+// the build's folder nor the user's settings are touched.
 // scripts/screenshots runs it under Xvfb and openbox.
 #include "ui/Main.h"
 #include "config/ConfigPc.h"
@@ -12,6 +12,7 @@
 #include "link/KivModCom.h"
 #include "link/KivTestModemFrm.h"
 #include "platform/fs/ProgramFolder.h"
+#include "platform/fs/SettingsFolder.h"
 #include "ui/Applicazione.h"
 #include "ui/Attesa.h"
 #include "ui/CodaEventi.h"
@@ -92,12 +93,6 @@ bool Foto(const QString& Percorso) {
     return true;
 }
 
-bool ScriviFile(const QString& Percorso, const void* Dati, qint64 Quanti) {
-    QFile f(Percorso);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           f.write(static_cast<const char*>(Dati), Quanti) == Quanti;
-}
-
 // A program folder like an installed one: the shipped files, the program's settings in the chosen
 // language, and a modem link so that the link settings window shows every control (on no port).
 bool PreparaCartella(const QTemporaryDir& Cartella, int Lingua) {
@@ -114,8 +109,7 @@ bool PreparaCartella(const QTemporaryDir& Cartella, int Lingua) {
     pc.PortaLocaleGprs = 4000;
     TConfigCom com;
     com.TipoConnessione = ConnessioneModem;
-    if (!SalvaConfigPc(pc) ||
-        !ScriviFile(Cartella.filePath(QStringLiteral("comconfig.cfg")), &com, sizeof com)) {
+    if (!SalvaConfigPc(pc) || !platform::WriteSettingsFile("comconfig.cfg", &com, sizeof com)) {
         std::fprintf(stderr, "vm415-shots: cannot write the settings into %s\n", qPrintable(Cartella.path()));
         return false;
     }
@@ -217,7 +211,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vm415-shots: no temporary folder: %s\n", qPrintable(cartella.errorString()));
         return 1;
     }
-    // The settings store (COM numbering and bindings) lives under XDG_CONFIG_HOME.
+    // The user's settings folder (the settings store, config.cfg, comconfig.cfg) there too.
     qputenv("XDG_CONFIG_HOME", cartella.filePath(QStringLiteral("config")).toLocal8Bit());
     if (!PreparaCartella(cartella, lingua)) return 1;
 

@@ -5,8 +5,9 @@
 
 namespace platform::gui {
 
-// A JPEG file decoded by our libjpeg decoder; a null image when the file is missing or is not a
-// complete JPEG. Nothing is reported either way: no logo is not an error.
+// A JPEG file decoded by our libjpeg decoder; a null image when the file is missing, cannot be
+// read or is not a complete JPEG. No logo is no error: only a file that is there but cannot be
+// read is named, once, on the diagnostic log.
 QImage LoadJpegImage(const std::string& path);
 // "logo.jpg" in the program's folder.
 QImage LoadLogo();

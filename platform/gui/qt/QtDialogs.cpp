@@ -1,5 +1,6 @@
 #include "platform/gui/qt/QtDialogs.h"
 
+#include "platform/diag/Diagnostica.h"
 #include "platform/gui/qt/QtText.h"
 #include "platform/thread/Thread.h"
 
@@ -9,7 +10,6 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QThread>
-#include <cstdio>
 
 namespace platform::gui {
 namespace {
@@ -183,7 +183,7 @@ std::unique_ptr<QFileDialog> MakeFileDialog(const FileDialogOptions& options, bo
 MsgResult QtDialogs::Message(MsgKind kind, const std::string& text, MsgButtons buttons) {
     if (!HaveGui()) {
         // No window system: say it where someone may read it, answer what changes nothing.
-        std::fprintf(stderr, "[%s] %s\n", Title(kind), FromCp1252(text).toStdString().c_str());
+        platform::Diagnostica(Title(kind), FromCp1252(text).toStdString());
         return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
     }
     return OnUiThread([&] {

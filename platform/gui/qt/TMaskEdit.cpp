@@ -9,7 +9,9 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QValidator>
+#include <algorithm>
 
 namespace platform::gui {
 namespace {
@@ -222,6 +224,18 @@ void TMaskEdit::keyPressEvent(QKeyEvent* event) {
     }
     // Movement, selection, copy, Return: the line edit's own handling.
     QLineEdit::keyPressEvent(event);
+}
+
+void TMaskEdit::mousePressEvent(QMouseEvent* event) {
+    QLineEdit::mousePressEvent(event);
+    if (!mask_.IsMasked() || hasSelectedText()) return;
+    // Where the click fell in the blanks after the text, typing would leave blanks before what is
+    // typed and push its end out of the field.
+    std::size_t fine = mask_.Size();
+    while (fine > 0 && !cells_[fine - 1])
+        --fine;
+    if (fine == 0) fine = std::min(mask_.NextEditable(0), mask_.Size());
+    if (std::size_t(cursorPosition()) > fine) setCursorPosition(int(fine));
 }
 
 void TMaskEdit::inputMethodEvent(QInputMethodEvent* event) {

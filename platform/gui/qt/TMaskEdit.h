@@ -6,7 +6,8 @@
 // With a mask the edit is in overwrite mode: a typed character goes to the next position that is
 // not a literal and is refused when it does not fit there; typing a literal's character jumps past
 // it; Backspace and Delete empty positions without shifting the others; a paste is typed character
-// by character. The layout can never be broken, whatever route a change takes.
+// by character. The layout can never be broken, whatever route a change takes. A click into the
+// unfilled part after the text puts the cursor right after the text, so that typing appends.
 #include "platform/gui/qt/DelphiMask.h"
 
 #include <QLineEdit>
@@ -47,6 +48,7 @@ class TMaskEdit : public QLineEdit {
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
