@@ -23,6 +23,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTimer>
+#include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <csignal>
@@ -52,13 +53,11 @@ inline std::string CartellaEseguibile() {
 
 using testing_support::Simulatore;
 
-// The program's windows and settings, made once for the whole run.
+// The program's windows and settings, made once for the whole run by Main below. Not a static:
+// the application has to go before the GUI library's own statics, which a static outlives.
 class Programma {
   public:
-    static Programma& Istanza() {
-        static Programma p;
-        return p;
-    }
+    static Programma& Istanza() { return *istanza_; }
 
     // Starts a panel with `opzioni` and gives the program a fresh link component on its line.
     bool Collega(const std::vector<std::string>& opzioni, int TimeoutComandDec = 10, int NumTentativi = 10) {
@@ -91,7 +90,6 @@ class Programma {
     std::unique_ptr<Simulatore> sim;
     std::unique_ptr<TKivModCom> com;
 
-  private:
     Programma() {
         if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
         app_ = std::make_unique<QApplication>(argc_, argv_);
@@ -110,8 +108,10 @@ class Programma {
                 AttesaFrm->Okbutton->click();
         });
         utente_.start(2);
+        istanza_ = this;
     }
     ~Programma() {
+        istanza_ = nullptr;
         utente_.stop();
         com.reset();
         sim.reset();
@@ -119,6 +119,11 @@ class Programma {
         ui_.reset();
         std::filesystem::remove_all(cartella);
     }
+    Programma(const Programma&) = delete;
+    Programma& operator=(const Programma&) = delete;
+
+  private:
+    static inline Programma* istanza_ = nullptr;
 
     int argc_ = 1;
     char nome_[13] = "worker_bench";
@@ -184,6 +189,16 @@ inline TByteRicezione ByteRicezione(const std::uint8_t identificazione[3], const
     richiesta(CmdFineComunicazione, -1);
     t += ByteSulFilo(CmdFineComunicazione, nullptr, 0);
     return r;
+}
+
+// The benchmarks' main: the program is made before them and gone before main returns.
+inline int Main(int argc, char** argv) {
+    Programma programma;
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 inline double SecondiCpu() {

@@ -4,12 +4,13 @@
 #include "config/GlobalsVar.h"
 #include "link/ServerUdpLink.h"
 #include "link/def_ver11.h"
+#include "support/Attesa.h"
 #include "support/Simulatore.h"
 
 #include <benchmark/benchmark.h>
+#include <chrono>
 #include <ctime>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -41,20 +42,36 @@ void BM_RicezioneCompletaUdp(benchmark::State& state) {
     }
     RegistraLinkRemoto(&link);
     double cpu = 0, muro = 0;
+    // After an error the timing may be neither paused nor resumed: each one leaves the loop at once.
     for (auto _ : state) {
         state.PauseTiming();
         testing_support::Simulatore sim({"--udp", "127.0.0.1:" + std::to_string(link.PortaAscolto())});
-        while (sim.Pronto() && !link.Connesso())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (!sim.Pronto() || !testing_support::AttendiFinche([&] { return link.Connesso(); })) {
+            state.SkipWithError("vm415-sim did not connect");
+            break;
+        }
         state.ResumeTiming();
         const double c0 = CpuSecondi();
         const auto t0 = std::chrono::steady_clock::now();
-        if (!RiceviTutto(link)) state.SkipWithError("receive failed");
+        const bool ricevuto = RiceviTutto(link);
         muro += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         cpu += CpuSecondi() - c0;
+        if (!ricevuto) {
+            state.SkipWithError("receive failed");
+            break;
+        }
         state.PauseTiming();
-        TerminaConnessioneRemota(link);
-        link.TerminaConnessioneUdp(); // the simulator has stopped: the second 22 goes unanswered
+        // Ended while the simulated panel is there to answer command 22 (it stops once it has), so
+        // nothing waits out the resends to a silent peer. Where the 22 travels on a thread of the
+        // link's own, the panel is stopped only once that has its answer.
+        link.TerminaConnessioneUdp();
+        if (!testing_support::AttendiFinche([&] {
+                const auto s = link.Stato();
+                return !s.InvioInCorso && s.RispostaComando == CmdTerminaConnessioneRemota;
+            })) {
+            state.SkipWithError("command 22 went unanswered");
+            break;
+        }
         state.ResumeTiming();
     }
     RegistraLinkRemoto(nullptr);

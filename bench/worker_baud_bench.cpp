@@ -40,4 +40,6 @@ BENCHMARK(BM_RiceviConfigurazione9600)->Unit(benchmark::kMillisecond)->UseRealTi
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return worker_bench::Main(argc, argv);
+}

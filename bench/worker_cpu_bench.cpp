@@ -35,4 +35,6 @@ BENCHMARK(BM_CpuDuranteRicezioneLenta)->Unit(benchmark::kMillisecond)->UseRealTi
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return worker_bench::Main(argc, argv);
+}

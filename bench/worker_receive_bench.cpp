@@ -23,4 +23,6 @@ BENCHMARK(BM_RiceviConfigurazione)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return worker_bench::Main(argc, argv);
+}
