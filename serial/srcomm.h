@@ -67,7 +67,8 @@ class TCommThread : public platform::TThread {
     win32::DWORD FMsgThreadId;
     win32::OVERLAPPED FOS{};
     win32::DWORD FMask = 0;
-    std::atomic<win32::HANDLE> FEvent{nullptr};
+    // The request record's event, for the thread's whole life (closed once it has been waited for).
+    const win32::HANDLE FEvent;
 };
 
 class TMsgThread : public platform::TThread {

@@ -4,11 +4,13 @@
 #include "serial/srcomm.h"
 
 #include "platform/thread/Thread.h"
+#include "support/Attesa.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <future>
 #include <numeric>
 
 using namespace std::chrono_literals;
@@ -481,6 +483,23 @@ TEST_F(PortTest, CloseWhileTheEventThreadWaitsEndsItAndNothingComesAfter) {
     pty.Write("late");
     ui.RunFor(50ms);
     EXPECT_EQ(events.load(), before);
+}
+
+// A loaded machine may not run the event thread before the close comes: the stop must still end it.
+TEST_F(PortTest, AStopBeforeTheEventThreadHasStartedStillEndsIt) {
+    platform::SetThreadStartHookForTest([](platform::TThread& t) {
+        if (dynamic_cast<TCommThread*>(&t)) testing_support::AttendiFinche([&] { return t.Terminated(); });
+    });
+    TsrComm c;
+    c.OnAfterReceive = [](TObject*, const void*, win32::DWORD) {};
+    OpenPort(c);
+    platform::SetThreadStartHookForTest(nullptr);
+    auto chiusa = std::async(std::launch::async, [&] { c.Close(); });
+    const bool finita = ui.RunUntil([&] { return chiusa.wait_for(0s) == std::future_status::ready; }, 5s);
+    if (!finita) pty.Write("x"); // what the old thread waited for: let the test end
+    EXPECT_TRUE(finita) << "the close waited for a byte";
+    chiusa.get();
+    EXPECT_FALSE(c.ThreadsRunning());
 }
 
 TEST_F(PortTest, RemovingTheDeviceClosesThePortWithoutAnErrorEvent) {
