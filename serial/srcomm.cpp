@@ -269,8 +269,24 @@ void TsrCustomComm::SetTimeoutWrite(DWORD value) {
 }
 
 void TsrCustomComm::ApplyTimeouts(const COMMTIMEOUTS& timeouts) {
+    std::lock_guard lock(FTimeoutsMutex);
     FTimeouts = timeouts;
     if (IsOpen()) SetCommTimeouts(Handle(), &FTimeouts);
+}
+
+DWORD TsrCustomComm::ReadWaiting(void* Buffer, DWORD Count) {
+    // The port's own time-outs (all zero for the link's port: the whole count, no deadline) stay
+    // for the other readers; this read takes what is there and returns.
+    std::lock_guard lock(FTimeoutsMutex);
+    COMMTIMEOUTS atOnce = FTimeouts;
+    atOnce.ReadIntervalTimeout = MAXDWORD;
+    atOnce.ReadTotalTimeoutMultiplier = 0;
+    atOnce.ReadTotalTimeoutConstant = 0;
+    if (!SetCommTimeouts(Handle(), &atOnce)) return 0;
+    DWORD got = 0;
+    if (!OverlappedRead(Handle(), Buffer, Count, ReadOS, &got)) got = 0;
+    SetCommTimeouts(Handle(), &FTimeouts);
+    return got;
 }
 
 namespace {
@@ -588,8 +604,8 @@ void TsrCustomComm::ProcessCommEvent(const MSG& Message) {
                 // One byte of the buffer stays free for the terminal's closing NUL.
                 const DWORD count =
                     std::min<DWORD>(FComStat.cbInQue, static_cast<DWORD>(FReceiveBuffer.size() - 1));
-                DWORD got = 0;
-                if (!OverlappedRead(Handle(), FReceiveBuffer.data(), count, ReadOS, &got) || got == 0) break;
+                const DWORD got = ReadWaiting(FReceiveBuffer.data(), count);
+                if (got == 0) break;
                 DoDataReceived(FReceiveBuffer.data(), got);
                 DWORD ignored = 0;
                 if (!IsOpen() || !ClearCommError(Handle(), &ignored, &FComStat) || FComStat.cbInQue == 0)

@@ -502,6 +502,44 @@ TEST_F(PortTest, AStopBeforeTheEventThreadHasStartedStillEndsIt) {
     EXPECT_FALSE(c.ThreadsRunning());
 }
 
+// The link's threads purge the input whenever an exchange starts: one may do it between the event
+// handler's count of the waiting bytes and its read of them.
+class PurgedBeforeTheRead : public TsrComm {
+  public:
+    std::atomic<int> reads{0};
+    std::atomic<long> firstRead{-1};
+
+  protected:
+    win32::DWORD ReadWaiting(void* Buffer, win32::DWORD Count) override {
+        const bool first = reads++ == 0;
+        if (first) PurgeIn();
+        const win32::DWORD got = TsrComm::ReadWaiting(Buffer, Count);
+        if (first) firstRead = long(got);
+        return got;
+    }
+};
+
+TEST_F(PortTest, TheEventHandlerNeverWaitsForBytesPurgedAfterItCountedThem) {
+    PurgedBeforeTheRead c;
+    std::string got;
+    c.OnAfterReceive = [&](TObject*, const void* d, win32::DWORD n) {
+        got.append(static_cast<const char*>(d), n);
+    };
+    OpenPort(c);
+    pty.Write("abc");
+    // A read that waits for the three bytes counted would hold the UI thread until three more come.
+    std::thread guard([&] {
+        if (!testing_support::AttendiFinche([&] { return c.firstRead.load() >= 0; }, 5s)) pty.Write("late");
+    });
+    ASSERT_TRUE(ui.RunUntil([&] { return c.firstRead.load() >= 0; }, 10s));
+    guard.join();
+    EXPECT_EQ(c.firstRead.load(), 0) << "the read waited for bytes that were purged";
+    pty.Write("de");
+    ASSERT_TRUE(ui.RunUntil([&] { return got.size() >= 2; }, 5s));
+    EXPECT_EQ(got, "de");
+    c.Close();
+}
+
 TEST_F(PortTest, RemovingTheDeviceClosesThePortWithoutAnErrorEvent) {
     TsrComm c;
     Client client;
