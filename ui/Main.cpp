@@ -347,6 +347,13 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainFrm::ScrollBoxSensoriRadioResize() {
+    // A panel operation's worker reads and writes the image meanwhile: the copy to and from the
+    // controls waits for its end.
+    if (OperazioneCentraleInCorso()) {
+        radioDopoOperazione_ = true;
+        return;
+    }
+    radioDopoOperazione_ = false;
     AggiornaConfigDaForm();
     ZoneRadioPerPagina_ =
         CalcolaZoneRadioPerPagina(ScrollBoxSensoriRadio->viewport()->height(), AltezzaRigaRadio());
@@ -356,6 +363,10 @@ void TMainFrm::ScrollBoxSensoriRadioResize() {
     SelezPaginaRadio->SetPosition(0);
     PaginaRadio_ = 0;
     AggiornaFormDaConfig();
+}
+
+void TMainFrm::FineOperazioneCentrale() {
+    if (radioDopoOperazione_) ScrollBoxSensoriRadioResize();
 }
 
 // ---- Menu ---------------------------------------------------------------------------------------

@@ -58,6 +58,9 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     // The message names' length in the image.
     static constexpr int CaratteriNomeMessaggio = 16;
 
+    // A panel operation has ended: what waited for it (the radio rows laid out for a new height).
+    void FineOperazioneCentrale();
+
     int ZoneRadioPerPagina() const { return ZoneRadioPerPagina_; }
     int PaginaRadio() const { return PaginaRadio_; }
     std::uint8_t OperazioneModemInCorso() const { return OperazioneModemInCorso_; }
@@ -162,6 +165,7 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     int PaginaRadio_ = 0;
     std::uint8_t OperazioneModemInCorso_ = 0;
     bool resizeRadioAttivo_ = false;
+    bool radioDopoOperazione_ = false;
     bool chiusa_ = false;
 
   private:

@@ -73,5 +73,6 @@ std::uint8_t EseguiOperazioneCentrale(std::uint8_t Operazione) {
     // communication after it; the worker is released only once it is over.
     worker->WaitFor();
     inCorso = nullptr;
+    if (MainFrm) MainFrm->FineOperazioneCentrale();
     return worker->Esito;
 }

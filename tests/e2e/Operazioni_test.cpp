@@ -428,6 +428,60 @@ std::string Rifilato(std::string t) {
     return t;
 }
 
+// The window resized on the radio page while a send runs: the panel gets the image as it stood when
+// the send began, and the rows are laid out for the new height once the send is over. A row changed
+// meanwhile shows what a copy of the controls into the image would have sent.
+TEST_F(EndToEnd, AResizeOnTheRadioPageDuringASendLeavesTheSentImageAlone) {
+    vm415sim::SimPanel pannello;
+    std::atomic<bool> ridimensionata{false};
+    pannello.SetLog([&](vm415sim::SimPanel::LogLevel, const std::string& riga) {
+        // The general block is being written: the controls are in the image, the zones not yet sent.
+        if (riga.rfind("request 4 ", 0) != 0 || ridimensionata.exchange(true)) return;
+        platform::UiThread()->RunAndWait([] {
+            MainFrm->FrameSensRadio[0]->DescrizioneZona->SetText("Cambiata");
+            MainFrm->resize(MainFrm->width(), MainFrm->height() + 2 * 106);
+        });
+    });
+    vm415sim::SimServer server(pannello);
+    std::string errore;
+    ASSERT_TRUE(server.OpenPty(errore)) << errore;
+    ASSERT_TRUE(win32::BindComPort(PortaSim, server.Path()));
+    std::thread linea([&] {
+        std::string e;
+        server.Run(e);
+    });
+    ScriviComConfig(ConnessioneCavo, PortaSim);
+    NuovoCom();
+    com->Loaded();
+
+    ConfigCentrale = ImmagineCasuale(111);
+    MainFrm->AggiornaFormDaConfig();
+    MainFrm->PageControl->setCurrentWidget(MainFrm->SheetConfigurazioneZoneRadio);
+    const int righe = MainFrm->ZoneRadioPerPagina();
+    ASSERT_LT(righe, 8);
+    MainFrm->AggiornaConfigDaForm();
+    const TConfigCentrale mostrata = ConfigCentrale;
+    dialogs_.AnswerYes();
+    MainFrm->MiInviaCentrale->trigger();
+
+    ASSERT_TRUE(ridimensionata.load());
+    EXPECT_EQ(Caption(), GetMessaggio("STRATTESA_COMOK"));
+    TConfigCentrale inviata;
+    const auto byte = pannello.ImageBytes();
+    ASSERT_EQ(byte.size(), sizeof inviata);
+    std::memcpy(&inviata, byte.data(), sizeof inviata);
+    EXPECT_EQ(inviata.Zone[PrimaZonaRadio].Descrizione.Leggi(),
+              mostrata.Zone[PrimaZonaRadio].Descrizione.Leggi());
+    EXPECT_TRUE(Carichi(inviata) == Carichi(mostrata))
+        << "the panel holds the image shown when the send began";
+    // Once the send is over, the rows follow the window.
+    EXPECT_EQ(MainFrm->ZoneRadioPerPagina(), righe + 2);
+
+    com.reset();
+    server.Stop();
+    linea.join();
+}
+
 // What the installer does: opens a file, changes one thing on every page, sends it. The panel then
 // differs from the file in exactly those fields (and its clock), and a receive shows them again.
 TEST_F(EndToEnd, OneChangeOnEveryPageReachesThePanelAndComesBack) {
