@@ -100,7 +100,8 @@ bool TThreadCom::ControllaVersione(bool RichiedeAbilitazione) {
     Esito = EsitoFallito;
     Sincronizza([this] { MostraEsito(); });
     Sincronizza([this] { finestre_.ImpostaCaption(StrVersioneNoOk); });
-    FineComunicazione(Com.Link);
+    // The user may have closed the wait window and then the program: nothing more is sent then.
+    if (!Terminated()) FineComunicazione(Com.Link);
     return false;
 }
 
@@ -111,7 +112,8 @@ bool TThreadCom::Passo(std::uint8_t Risultato) {
         if (ok) finestre_.AvanzaGauge();
         finestre_.Ridisegna();
     });
-    return ok;
+    // A worker told to end (the program is closing) sends nothing more.
+    return ok && !Terminated();
 }
 
 void TThreadCom::Termina(std::uint8_t Risultato) {

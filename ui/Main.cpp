@@ -246,13 +246,14 @@ void TMainFrm::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    chiusa_ = true;
     bool puoChiudere = true;
     FormCloseQuery(puoChiudere);
     if (!puoChiudere) {
+        chiusa_ = false;
         event->ignore();
         return;
     }
-    chiusa_ = true;
     event->accept();
     emit Chiusa();
 }
@@ -260,6 +261,7 @@ void TMainFrm::closeEvent(QCloseEvent* event) {
 void TMainFrm::FormCloseQuery(bool& CanClose) {
     CanClose = true;
     hide();
+    TerminaAttese();
     AttendiElaborandoMessaggi(TempiChiusuraMainFrm.DopoNascosta);
     // The options window saves the settings as its controls hold them, shown or not.
     if (OpzioniFrm) OpzioniFrm->close();

@@ -136,6 +136,9 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     void FormCreate();
     void FormShow();
     void FormCloseQuery(bool& CanClose);
+    // Tells every wait the program may be in to end: the closing runs inside whichever of them
+    // processed its message, and the program ends only once they have returned.
+    void TerminaAttese();
 
     // The run-time rows of the five row pages.
     void CreaFrame();
@@ -166,7 +169,7 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     std::uint8_t OperazioneModemInCorso_ = 0;
     bool resizeRadioAttivo_ = false;
     bool radioDopoOperazione_ = false;
-    bool chiusa_ = false;
+    bool chiusa_ = false; // from the start of the closing on
 
   private:
     // The design of the pages that are not made of rows, page by page.

@@ -46,12 +46,16 @@ class LinkAssente final : public TLinkComando {
     void CopiaRisposta(TFrameComunic&) override {}
 };
 
-const TThreadCom* inCorso = nullptr;
+TThreadCom* inCorso = nullptr;
 
 } // namespace
 
 const TThreadCom* OperazioneCentraleInCorso() {
     return inCorso;
+}
+
+void InterrompiOperazioneCentrale() {
+    if (inCorso) inCorso->Terminate();
 }
 
 TComThread ComDelProgramma() {

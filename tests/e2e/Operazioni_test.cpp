@@ -6,6 +6,7 @@
 #include "config/DataOra.h"
 #include "config/GetMessage_11.h"
 #include "config/GlobalsVar.h"
+#include "link/KivCanaleFinto.h"
 #include "link/KivModCom.h"
 #include "link/LinkDoppio.h"
 #include "link/ThreadCom.h"
@@ -14,6 +15,7 @@
 #include "platform/gui/qt/TMaskEdit.h"
 #include "platform/gui/qt/TSpinEdit.h"
 #include "serial/SerialTestSupport.h"
+#include "support/Attesa.h"
 #include "support/Simulatore.h"
 #include "tools/sim/SimFaults.h"
 #include "tools/sim/SimPanel.h"
@@ -38,6 +40,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -482,6 +485,103 @@ TEST_F(EndToEnd, AResizeOnTheRadioPageDuringASendLeavesTheSentImageAlone) {
     com.reset();
     server.Stop();
     linea.join();
+}
+
+// The panel refuses our format version and then falls silent: the user closes the wait window and
+// then the program while the end of communication still waits for its reply. The close ends that
+// wait, and the settings are still written.
+TEST_F(EndToEnd, ClosingDuringTheEndOfCommunicationAfterARefusedVersionEndsIt) {
+    vm415sim::SimPanel pannello;
+    pannello.SetVersion(10);
+    pannello.SetLog([&](vm415sim::SimPanel::LogLevel, const std::string& riga) {
+        if (riga.rfind("request 1 ", 0) != 0) return;
+        vm415sim::FaultSettings f;
+        f.DropRate = 1;
+        pannello.SetFaults(f);
+    });
+    vm415sim::SimServer server(pannello);
+    std::string errore;
+    ASSERT_TRUE(server.OpenPty(errore)) << errore;
+    ASSERT_TRUE(win32::BindComPort(PortaSim, server.Path()));
+    std::thread linea([&] {
+        std::string e;
+        server.Run(e);
+    });
+    ScriviComConfig(ConnessioneCavo, PortaSim);
+    NuovoCom(10, 50); // ten attempts of 5 s: the old wait went on for 50 s
+    com->Loaded();
+
+    QTimer utenteSvelto;
+    QObject::connect(&utenteSvelto, &QTimer::timeout, [&] {
+        if (AttesaFrm->isVisible() && AttesaFrm->Okbutton->isVisible())
+            AttesaFrm->Okbutton->click();
+        else if (!AttesaFrm->isVisible() && OperazioneCentraleInCorso() && Inviati() == 2 &&
+                 MainFrm->isVisible())
+            MainFrm->close();
+    });
+    utenteSvelto.start(5);
+    MainFrm->MiRiceviCentrale->trigger();
+    utenteSvelto.stop();
+
+    EXPECT_FALSE(MainFrm->isVisible());
+    EXPECT_EQ(OperazioneCentraleInCorso(), nullptr);
+    EXPECT_EQ(Inviati(), 2u) << "the end of communication, sent once and not waited out";
+    EXPECT_TRUE(folder_.Exists(NomeFileConfigPc)) << "the settings are written at close";
+
+    com.reset();
+    server.Stop();
+    linea.join();
+}
+
+// The program is closed while the modem dials the panel: the call is dropped (DTR, which the test
+// carries to the simulated modem), nobody is told of a connection, and the port is free at once.
+TEST_F(EndToEnd, ClosingWhileTheModemDialsDropsTheCallAndFreesThePort) {
+    sim = std::make_unique<Simulatore>(
+        PortaSim,
+        std::vector<std::string>{"--modem", "--modem-connect-delay-ms", "60000", "--modem-guard-ms", "0"},
+        folder_.File("tracce"));
+    ASSERT_TRUE(sim->Pronto());
+    auto linee = std::make_shared<serial_test::FakeLines>();
+    linee->OnChange([&](int, int spente) {
+        if (spente & win32::linebits::DTR) sim->Segnala(SIGUSR1);
+    });
+    win32::RegisterLineDevice(sim->Percorso(), linee);
+    ScriviComConfig(ConnessioneModem, 0, PortaSim);
+    NuovoCom();
+    com->OpzioniFinestra.Orologio = &testing_support::OrologioFinto;
+    com->OpzioniFinestra.PauseSgancio = {10ms, 10ms, 10ms};
+    com->Loaded();
+    TKivModem& modem = com->FormModCom()->Modem();
+    // The modem's settle time before its first hang-up passes at once.
+    auto orologio = std::async(std::launch::async, [&] {
+        testing_support::AttendiFinche(
+            [&] { return modem.RichiestaChiamata.load() && modem.Stato.load() == TKivModem::StatoAttesa; });
+        testing_support::AvanzaOrologio(3100ms);
+    });
+    QTimer chiude;
+    QObject::connect(&chiude, &QTimer::timeout, [&] {
+        if (MainFrm->isVisible() && sim->StatoModem().rfind("dialling", 0) == 0) MainFrm->close();
+    });
+    chiude.start(5);
+    MainFrm->SetNumTelefonoCentrale->SetText("0123");
+    MainFrm->MIAttivaConnessioneModem->trigger();
+    chiude.stop();
+
+    EXPECT_FALSE(MainFrm->isVisible());
+    EXPECT_TRUE(dialogs_.Messages().empty()) << "the connect's outcome is not shown after the close";
+    EXPECT_FALSE(com->Connesso());
+    EXPECT_TRUE(testing_support::AttendiFinche([&] { return sim->StatoModem() == "on hook"; }))
+        << sim->StatoModem();
+    EXPECT_TRUE(folder_.Exists(NomeFileConfigPc));
+    // What the program's end does to the link; the port opens again at once.
+    com.reset();
+    TsrComm porta;
+    porta.SetComPortNo(PortaSim);
+    porta.SetStreamProtocol(spNone);
+    porta.SetActive(true);
+    EXPECT_TRUE(porta.Active());
+    porta.SetActive(false);
+    win32::UnregisterLineDevice(sim->Percorso());
 }
 
 // What the installer does: opens a file, changes one thing on every page, sends it. The panel then
