@@ -96,6 +96,26 @@ class EndToEnd : public ProgramWindows {
     ~EndToEnd() override {
         utente.stop();
         com.reset();
+        if (server) {
+            server->Stop();
+            linea.join();
+        }
+    }
+
+    // The panel in this process, so that a test can act at one of its requests: served on a
+    // pseudo-terminal from a thread of its own, with the link on its line.
+    void AvviaInProcesso(int tentativi = 10, int timeoutDec = 3) {
+        server = std::make_unique<vm415sim::SimServer>(pannello);
+        std::string errore;
+        ASSERT_TRUE(server->OpenPty(errore)) << errore;
+        ASSERT_TRUE(win32::BindComPort(PortaSim, server->Path()));
+        linea = std::thread([this] {
+            std::string e;
+            server->Run(e);
+        });
+        ScriviComConfig(ConnessioneCavo, PortaSim);
+        NuovoCom(tentativi, timeoutDec);
+        com->Loaded();
     }
 
     // A link component as the options window makes it, with the cable's attempts and a shorter
@@ -158,6 +178,9 @@ class EndToEnd : public ProgramWindows {
     serial_test::StoreScope store;
     QTimer utente;
     std::unique_ptr<Simulatore> sim;
+    vm415sim::SimPanel pannello;
+    std::unique_ptr<vm415sim::SimServer> server;
+    std::thread linea;
     std::unique_ptr<TKivModCom> com;
 };
 
@@ -373,7 +396,6 @@ TEST_F(EndToEnd, ALinkNotConnectedSendsNothing) {
 
 // The panel in this process, so that the test can silence it at one request.
 TEST_F(EndToEnd, ATimeOutAtZoneBlock4KeepsTheRestAsItWas) {
-    vm415sim::SimPanel pannello;
     const TConfigCentrale suo = ImmagineCasuale(77);
     std::string errore;
     ASSERT_TRUE(pannello.SetImageBytes(Byte(suo), errore)) << errore;
@@ -386,17 +408,8 @@ TEST_F(EndToEnd, ATimeOutAtZoneBlock4KeepsTheRestAsItWas) {
             pannello.SetFaults(f);
         }
     });
-    vm415sim::SimServer server(pannello);
-    ASSERT_TRUE(server.OpenPty(errore)) << errore;
-    ASSERT_TRUE(win32::BindComPort(PortaSim, server.Path()));
-    std::thread linea([&] {
-        std::string e;
-        server.Run(e);
-    });
-    ScriviComConfig(ConnessioneCavo, PortaSim);
     // Long enough that no earlier block is ever asked twice (the count above relies on it).
-    NuovoCom(2, 5);
-    com->Loaded();
+    AvviaInProcesso(2, 5);
 
     const TConfigCentrale nostra = ImmagineCasuale(88);
     ConfigCentrale = nostra;
@@ -411,11 +424,7 @@ TEST_F(EndToEnd, ATimeOutAtZoneBlock4KeepsTheRestAsItWas) {
     EXPECT_EQ(ConfigCentrale.IdCentrale, nostra.IdCentrale);
     EXPECT_EQ(ConfigCentrale.DataOraOrologio, nostra.DataOraOrologio);
     EXPECT_EQ(Inviati(), 1u + 2 + 4 + 2) << "two sends of block 4, no end of communication";
-    EXPECT_EQ(server.FramesReceived(), Inviati());
-
-    com.reset();
-    server.Stop();
-    linea.join();
+    EXPECT_EQ(server->FramesReceived(), Inviati());
 }
 
 // Where a field lies in the image, as a range of offsets.
@@ -435,7 +444,6 @@ std::string Rifilato(std::string t) {
 // the send began, and the rows are laid out for the new height once the send is over. A row changed
 // meanwhile shows what a copy of the controls into the image would have sent.
 TEST_F(EndToEnd, AResizeOnTheRadioPageDuringASendLeavesTheSentImageAlone) {
-    vm415sim::SimPanel pannello;
     std::atomic<bool> ridimensionata{false};
     pannello.SetLog([&](vm415sim::SimPanel::LogLevel, const std::string& riga) {
         // The general block is being written: the controls are in the image, the zones not yet sent.
@@ -445,17 +453,7 @@ TEST_F(EndToEnd, AResizeOnTheRadioPageDuringASendLeavesTheSentImageAlone) {
             MainFrm->resize(MainFrm->width(), MainFrm->height() + 2 * 106);
         });
     });
-    vm415sim::SimServer server(pannello);
-    std::string errore;
-    ASSERT_TRUE(server.OpenPty(errore)) << errore;
-    ASSERT_TRUE(win32::BindComPort(PortaSim, server.Path()));
-    std::thread linea([&] {
-        std::string e;
-        server.Run(e);
-    });
-    ScriviComConfig(ConnessioneCavo, PortaSim);
-    NuovoCom();
-    com->Loaded();
+    AvviaInProcesso();
 
     ConfigCentrale = ImmagineCasuale(111);
     MainFrm->AggiornaFormDaConfig();
@@ -481,17 +479,12 @@ TEST_F(EndToEnd, AResizeOnTheRadioPageDuringASendLeavesTheSentImageAlone) {
         EXPECT_TRUE(c[j] == m[j]) << "payload " << j << " differs from the image shown when the send began";
     // Once the send is over, the rows follow the window.
     EXPECT_EQ(MainFrm->ZoneRadioPerPagina(), righe + 2);
-
-    com.reset();
-    server.Stop();
-    linea.join();
 }
 
 // The panel refuses our format version and then falls silent: the user closes the wait window and
 // then the program while the end of communication still waits for its reply. The close ends that
 // wait, and the settings are still written.
 TEST_F(EndToEnd, ClosingDuringTheEndOfCommunicationAfterARefusedVersionEndsIt) {
-    vm415sim::SimPanel pannello;
     pannello.SetVersion(10);
     pannello.SetLog([&](vm415sim::SimPanel::LogLevel, const std::string& riga) {
         if (riga.rfind("request 1 ", 0) != 0) return;
@@ -499,17 +492,7 @@ TEST_F(EndToEnd, ClosingDuringTheEndOfCommunicationAfterARefusedVersionEndsIt) {
         f.DropRate = 1;
         pannello.SetFaults(f);
     });
-    vm415sim::SimServer server(pannello);
-    std::string errore;
-    ASSERT_TRUE(server.OpenPty(errore)) << errore;
-    ASSERT_TRUE(win32::BindComPort(PortaSim, server.Path()));
-    std::thread linea([&] {
-        std::string e;
-        server.Run(e);
-    });
-    ScriviComConfig(ConnessioneCavo, PortaSim);
-    NuovoCom(10, 50); // ten attempts of 5 s: the old wait went on for 50 s
-    com->Loaded();
+    AvviaInProcesso(10, 50); // ten attempts of 5 s: the old wait went on for 50 s
 
     QTimer utenteSvelto;
     QObject::connect(&utenteSvelto, &QTimer::timeout, [&] {
@@ -527,10 +510,6 @@ TEST_F(EndToEnd, ClosingDuringTheEndOfCommunicationAfterARefusedVersionEndsIt) {
     EXPECT_EQ(OperazioneCentraleInCorso(), nullptr);
     EXPECT_EQ(Inviati(), 2u) << "the end of communication, sent once and not waited out";
     EXPECT_TRUE(folder_.Exists(NomeFileConfigPc)) << "the settings are written at close";
-
-    com.reset();
-    server.Stop();
-    linea.join();
 }
 
 // The program is closed while the modem dials the panel: the call is dropped (DTR, which the test
