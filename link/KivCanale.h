@@ -74,6 +74,8 @@ class TKivCanale {
     virtual int NumeroPorta() const = 0;
     virtual bool PortaAperta() const = 0;
     virtual void ImpostaDtr(bool Attivo) = 0;
+    // The modem's carrier detect line (DCD); false when the port is closed or cannot tell.
+    virtual bool Portante() const = 0;
 
     // The link component's settings, read at each use.
     virtual int TimeoutComandDec() const = 0;

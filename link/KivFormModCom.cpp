@@ -210,6 +210,11 @@ void TKivModComFrm::ImpostaDtr(bool Attivo) {
     ComPort.SetDTR(Attivo);
 }
 
+bool TKivModComFrm::Portante() const {
+    std::lock_guard lock(portaM_);
+    return ComPort.ModemSignals().Contains(msRLSD);
+}
+
 void TKivModComFrm::ChiudiPorta() {
     std::lock_guard lock(portaM_);
     try {

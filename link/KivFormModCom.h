@@ -91,6 +91,7 @@ class TKivModComFrm : public TKivCanale {
     int NumeroPorta() const override { return portaApplicata_.load(); }
     bool PortaAperta() const override;
     void ImpostaDtr(bool Attivo) override;
+    bool Portante() const override;
     int TimeoutComandDec() const override;
     int NumTentativi() const override;
     bool AbilitaConnectRemoto() const override;

@@ -36,6 +36,10 @@ std::uint8_t TKivModCom::Disconnetti() {
     return form_->ThreadCom().ChiudiCollegamento();
 }
 
+void TKivModCom::TerminaAttese() {
+    if (form_) form_->ThreadCom().TerminaAttese();
+}
+
 bool TKivModCom::Connesso() const {
     return form_ && form_->ThreadCom().CollegamentoAttivo();
 }

@@ -80,6 +80,8 @@ class TKivModCom : public TLinkComando {
     std::uint8_t Connetti(const std::string& Numero, std::uint8_t LunghezzaRisposta);
     std::uint8_t Disconnetti();
     bool Connesso() const;
+    // The program is closing: the link's waits end and none starts again (TKivThreadCom::TerminaAttese).
+    void TerminaAttese();
 
     // The last reply accepted by an exchange.
     TFrameComunic Risposta() const;

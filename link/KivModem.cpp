@@ -186,6 +186,7 @@ void TKivModem::GestioneModem() {
             for (int i = 0; i < 5; ++i)
                 Canale_.InviaByte('*');
             UltimaAttivita.store(ora);
+            PortanteVista = false;
             Stato.store(StatoCollegato);
         } else if (ora > Scadenza) {
             Stato.store(StatoAvvio);
@@ -194,6 +195,7 @@ void TKivModem::GestioneModem() {
     case StatoAttesaAsterisco:
         if (Canale_.LeggiByteRx() == '*') {
             UltimaAttivita.store(ora);
+            PortanteVista = false;
             Stato.store(StatoCollegato);
         } else if (ora > Scadenza) {
             Stato.store(StatoAvvio);
@@ -202,13 +204,18 @@ void TKivModem::GestioneModem() {
             ScadenzaU = ora + IntervalloU;
         }
         break;
-    case StatoCollegato:
+    case StatoCollegato: {
         if (RichiestaSgancio.exchange(false)) Stato.store(StatoAvvio);
+        // The modem reports the carrier lost on DCD: the call is over, the line is hung up.
+        const bool dcd = Canale_.Portante();
+        if (dcd) PortanteVista = true;
+        if (PortanteVista && !dcd) Stato.store(StatoAvvio);
         if (ora > UltimaAttivita.load() + std::chrono::seconds(Canale_.ModemTimeoutLinkOnSec())) {
             Stato.store(StatoAvvio);
             RichiestaSgancio.store(false);
         }
         break;
+    }
     default:
         Stato.store(StatoAvvio);
         break;

@@ -51,6 +51,8 @@ class TKivModem {
     void ImpostaChiamata(const std::string& Stringa);
     bool ModemConnesso() const { return Stato.load() == StatoCollegato; }
     bool ModemPronto() const { return Stato.load() == StatoPronto; }
+    // A call is up or being set up: from the dial or the answer on.
+    bool InChiamata() const { return Stato.load() >= StatoRisposta && Stato.load() <= StatoCollegato; }
 
     void InviaStringa(const std::string& Testo);
     // 1 still waiting, 2 "0" received, 3 no "0" within 3 s.
@@ -76,6 +78,9 @@ class TKivModem {
     char UltimoCarattere = '\r';
     platform::Instant Scadenza{};
     platform::Instant ScadenzaU{};
+    // DCD has been seen on since the link came up: from then on its drop means the carrier is lost
+    // (a line that never shows DCD, a pseudo-terminal or a three-wire cable, is never taken as lost).
+    bool PortanteVista = false;
 
     virtual ~TKivModem() = default;
 

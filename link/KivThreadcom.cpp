@@ -220,7 +220,20 @@ void TKivThreadCom::AttendiPasso(int BytePrecedente) {
     if (attesa > platform::Duration::zero()) Canale_.AttendiRx(attesa);
 }
 
+void TKivThreadCom::Riaggancia() {
+    Modem_.RichiestaChiamata.store(false);
+    Modem_.RichiediSgancio();
+    Modem_.AzzeraStato();
+}
+
 std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
+    // Over a modem call the exchange also watches the call: the modem's NO CARRIER ("3" and CR
+    // between frames) or the machine leaving the link-up state ends it at once, and a far end that
+    // stays silent through every attempt is taken as gone.
+    const bool viaModem =
+        Canale_.ConfigSalvata().TipoConnessione == ConnessioneModem && Modem_.ModemConnesso();
+    int precedenteFuoriFrame = -1;
+    bool ricevuto = false;
     Modem_.UltimaAttivita.store(Orologio_());
     EsitoComando.store(EsitoNessunaRichiesta);
     FrameCorrente = Frame;
@@ -236,14 +249,30 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
         return EsitoFallito;
     }
     Tentativi = 1;
+    auto abbandona = [&] {
+        FrameCorrente.Comando = 0;
+        Tentativi = 1;
+        EsitoComando.store(EsitoFallito);
+    };
     for (;;) {
         const int b = Canale_.LeggiByteRx();
+        if (viaModem && b >= 0) {
+            ricevuto = true;
+            const bool fuoriFrame = Comunic_.Stato == TKivComunic::StatoAttesaStx;
+            if (fuoriFrame && b == '\r' && precedenteFuoriFrame == '3') {
+                Riaggancia();
+                abbandona();
+                break;
+            }
+            precedenteFuoriFrame = fuoriFrame ? b : -1;
+        }
         Comunic_.RiceviByte(b);
-        if (ControllaRisposta() != EsitoOccupato) break;
-        if (Annullato()) {
-            FrameCorrente.Comando = 0;
-            Tentativi = 1;
-            EsitoComando.store(EsitoFallito);
+        if (const std::uint8_t r = ControllaRisposta(); r != EsitoOccupato) {
+            if (viaModem && r == EsitoFallito && !ricevuto && Modem_.ModemConnesso()) Riaggancia();
+            break;
+        }
+        if (Annullato() || Chiusura.load() || (viaModem && !Modem_.ModemConnesso())) {
+            abbandona();
             break;
         }
         AttendiPasso(b);
@@ -252,6 +281,7 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
 }
 
 std::uint8_t TKivThreadCom::EseguiComando(const TFrameComunic& Frame) {
+    if (Chiusura.load()) return EsitoFallito;
     Turno turno(*this);
     if (!turno.Preso()) return EsitoOccupato;
     return Scambia(Frame);
@@ -260,6 +290,7 @@ std::uint8_t TKivThreadCom::EseguiComando(const TFrameComunic& Frame) {
 // ---- Connect and disconnect --------------------------------------------------------------------
 
 std::uint8_t TKivThreadCom::ApriCollegamento(const std::string& Numero, std::uint8_t LunghezzaRisposta) {
+    if (Chiusura.load()) return EsitoFallito;
     Turno turno(*this);
     if (!turno.Preso()) return EsitoOccupato;
     Interrompi.store(false);
@@ -281,18 +312,21 @@ std::uint8_t TKivThreadCom::ApriCollegamento(const std::string& Numero, std::uin
     for (;;) {
         Modem_.RichiestaChiamata.store(true);
         // 100 ms between passes; on the UI thread the windows stay alive meanwhile.
-        for (int i = 0; i < 5 && !Interrompi.load() && !Annullato(); ++i) {
+        for (int i = 0; i < 5 && !Interrompi.load() && !Annullato() && !Chiusura.load(); ++i) {
             platform::ProcessMessagesIfUiThread();
             Dormi(ui ? PassoAttesa : IntervalloModem / 5);
         }
         if (Modem_.ModemConnesso() || Orologio_() > scadenza || Interrompi.load() || Annullato() ||
-            Termina.load())
+            Termina.load() || Chiusura.load())
             break;
     }
     Modem_.RichiestaChiamata.store(false);
-    if (!Modem_.ModemConnesso() || Interrompi.load() || Annullato()) return EsitoFallito;
-    const std::uint8_t esito = Scambia(identifica);
-    return esito == EsitoOk && !Interrompi.load() && Modem_.ModemConnesso() ? EsitoOk : EsitoFallito;
+    const bool ok = Modem_.ModemConnesso() && !Interrompi.load() && !Annullato() && !Chiusura.load() &&
+                    Scambia(identifica) == EsitoOk && !Interrompi.load() && Modem_.ModemConnesso();
+    // A connect reported as failed leaves no call behind, whether the far end answered or not
+    // (the program closing has dropped it already).
+    if (!ok && !Chiusura.load()) Riaggancia();
+    return ok ? EsitoOk : EsitoFallito;
 }
 
 std::uint8_t TKivThreadCom::ChiudiCollegamento() {
@@ -305,11 +339,11 @@ std::uint8_t TKivThreadCom::ChiudiCollegamento() {
         mio = occupato_ && occupante_ == std::this_thread::get_id();
     }
     if (CollegamentoAttivo() && !mio) {
-        // A running exchange is waited for, not cut short.
+        // A running exchange is waited for, not cut short (unless the program is closing).
         const platform::Instant scadenza = Orologio_() + TempoChiusura;
         const bool ui = SuThreadUi();
         std::unique_lock lock(occM_);
-        while (occupato_ && Orologio_() <= scadenza) {
+        while (occupato_ && Orologio_() <= scadenza && !Chiusura.load()) {
             if (ui) {
                 lock.unlock();
                 platform::ProcessMessagesIfUiThread();
@@ -318,11 +352,31 @@ std::uint8_t TKivThreadCom::ChiudiCollegamento() {
             occCv_.wait_for(lock, PassoAttesa, [&] { return !occupato_; });
         }
     }
+    // A closing program has dropped the call and reopens no port.
+    if (Chiusura.load()) return EsitoOk;
     Canale_.CaricaConfig();
     Modem_.RichiediSgancio();
     Modem_.AzzeraStato();
     AzzeraOccupato();
     return EsitoOk;
+}
+
+void TKivThreadCom::TerminaAttese() {
+    Chiusura.store(true);
+    Interrompi.store(true);
+    {
+        std::lock_guard lock(occM_);
+        if (occupato_) annulla_ = true;
+    }
+    Sveglia();
+    Canale_.Sveglia();
+    occCv_.notify_all();
+    if (Canale_.ConfigSalvata().TipoConnessione != ConnessioneModem) return;
+    // A hang-up sequence that runs now ends its pauses, and no step starts after it.
+    Modem_.Arresta();
+    SospendiModem();
+    if (Modem_.InChiamata()) Canale_.ImpostaDtr(false);
+    Modem_.AzzeraStato();
 }
 
 bool TKivThreadCom::CollegamentoAttivo() const {

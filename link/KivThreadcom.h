@@ -54,6 +54,11 @@ class TKivThreadCom : public platform::TThread {
     std::uint8_t ApriCollegamento(const std::string& Numero, std::uint8_t LunghezzaRisposta);
     std::uint8_t ChiudiCollegamento();
     bool CollegamentoAttivo() const;
+    // The program is closing: every wait of the link (a connect, an exchange, a disconnect) ends
+    // now, on whatever thread it runs, and connects and exchanges fail at once from now on. A modem
+    // call that is up or being set up is dropped at once (DTR), since the machine's own hang-up
+    // takes seconds the closing program does not wait for; the modem is stepped no more.
+    void TerminaAttese();
     bool ModemPronto() const { return Modem_.ModemPronto(); }
     // Suspends the modem polling and returns once no step is running, so that the caller is the
     // ring's only reader from then on; RiprendiModem lets the polling run again.
@@ -62,6 +67,7 @@ class TKivThreadCom : public platform::TThread {
     bool Occupato() const;
 
     std::atomic<bool> Interrompi{false};
+    std::atomic<bool> Chiusura{false}; // set for good by TerminaAttese
     std::atomic<bool> Termina{false};
     std::atomic<bool> Pausa{false};
 
@@ -87,6 +93,9 @@ class TKivThreadCom : public platform::TThread {
     bool Annullato() const;
     // The exchange proper, with the busy mark held by the caller.
     std::uint8_t Scambia(const TFrameComunic& Frame);
+    // The call is over or given up on: the machine hangs the line up, and the link counts as not
+    // connected from now on.
+    void Riaggancia();
     void AttendiPasso(int BytePrecedente);
     // Sleeps up to `d` (real time), ended early by Ferma, Interrompi or an abort.
     void Dormi(platform::Duration d);

@@ -102,7 +102,8 @@ bool TThreadCom::ControllaVersione(TLinkComando& Link, bool RichiedeAbilitazione
     Esito = EsitoFallito;
     Sincronizza([this] { MostraEsito(); });
     Sincronizza([this] { finestre_.ImpostaCaption(StrVersioneNoOk); });
-    FineComunicazione(Link);
+    // The user may have closed the wait window and then the program: nothing more is sent then.
+    if (!Terminated()) FineComunicazione(Link);
     return false;
 }
 
@@ -113,7 +114,8 @@ bool TThreadCom::Passo(std::uint8_t Risultato) {
         if (ok) finestre_.AvanzaGauge();
         finestre_.Ridisegna();
     });
-    return ok;
+    // A worker told to end (the program is closing) sends nothing more.
+    return ok && !Terminated();
 }
 
 void TThreadCom::Termina(std::uint8_t Risultato) {

@@ -14,32 +14,35 @@ const UINT srCommMsgQuitComEvent = platform::RegisterWindowMessageA("srCommMsgQu
 
 // ---- Event thread ------------------------------------------------------------------------------
 
+// The event exists before the thread runs: a stop that comes before the body has started still
+// finds it to signal, and the body, which looks at the stop before every wait, never blocks on it.
 TCommThread::TCommThread(TsrCustomComm* comm, DWORD msgThreadId)
-    : FComm(comm), FHandle(comm->Handle()), FMsgThreadId(msgThreadId) {}
+    : FComm(comm), FHandle(comm->Handle()), FMsgThreadId(msgThreadId),
+      FEvent(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
 
 TCommThread::~TCommThread() {
     Stop();
     WaitFor();
+    CloseHandle(FEvent);
 }
 
 void TCommThread::Stop() {
     Terminate();
-    if (HANDLE ev = FEvent.load()) SetEvent(ev);
+    if (FEvent) SetEvent(FEvent);
 }
 
 void TCommThread::Execute() {
-    FOS.hEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    FEvent.store(FOS.hEvent);
     if (FHandle != INVALID_HANDLE_VALUE) {
-        do {
-            const HANDLE ev = FOS.hEvent;
+        while (!Terminated()) {
             FOS = OVERLAPPED{};
-            FOS.hEvent = ev;
+            FOS.hEvent = FEvent;
             FMask = 0;
             if (!WaitCommEvent(FHandle, &FMask, &FOS)) {
                 const DWORD error = GetLastError();
                 if (error == ERROR_IO_PENDING) {
-                    const DWORD r = WaitForSingleObject(FOS.hEvent, INFINITE);
+                    // A stop signals the event after setting the flag: whichever of the two the
+                    // body sees, it does not wait past the stop.
+                    const DWORD r = Terminated() ? WAIT_OBJECT_0 : WaitForSingleObject(FOS.hEvent, INFINITE);
                     if (Terminated()) break;
                     if (r != WAIT_OBJECT_0) FMask = 0;
                 } else if (error == ERROR_INVALID_PARAMETER && FMask == 0) {
@@ -59,14 +62,11 @@ void TCommThread::Execute() {
                     Sleep(1);
                 }
             }
-            if (Terminated()) break;
-        } while (FComm->IsOpen());
+            if (Terminated() || !FComm->IsOpen()) break;
+        }
     }
     // The pending wait must not outlive the request record and the mask it would fill in.
     CancelIo(FHandle);
-    const HANDLE ev = FEvent.exchange(nullptr);
-    CloseHandle(ev);
-    FOS.hEvent = nullptr;
 }
 
 // ---- Message thread ----------------------------------------------------------------------------
@@ -269,8 +269,24 @@ void TsrCustomComm::SetTimeoutWrite(DWORD value) {
 }
 
 void TsrCustomComm::ApplyTimeouts(const COMMTIMEOUTS& timeouts) {
+    std::lock_guard lock(FTimeoutsMutex);
     FTimeouts = timeouts;
     if (IsOpen()) SetCommTimeouts(Handle(), &FTimeouts);
+}
+
+DWORD TsrCustomComm::ReadWaiting(void* Buffer, DWORD Count) {
+    // The port's own time-outs (all zero for the link's port: the whole count, no deadline) stay
+    // for the other readers; this read takes what is there and returns.
+    std::lock_guard lock(FTimeoutsMutex);
+    COMMTIMEOUTS atOnce = FTimeouts;
+    atOnce.ReadIntervalTimeout = MAXDWORD;
+    atOnce.ReadTotalTimeoutMultiplier = 0;
+    atOnce.ReadTotalTimeoutConstant = 0;
+    if (!SetCommTimeouts(Handle(), &atOnce)) return 0;
+    DWORD got = 0;
+    if (!OverlappedRead(Handle(), Buffer, Count, ReadOS, &got)) got = 0;
+    SetCommTimeouts(Handle(), &FTimeouts);
+    return got;
 }
 
 namespace {
@@ -588,8 +604,8 @@ void TsrCustomComm::ProcessCommEvent(const MSG& Message) {
                 // One byte of the buffer stays free for the terminal's closing NUL.
                 const DWORD count =
                     std::min<DWORD>(FComStat.cbInQue, static_cast<DWORD>(FReceiveBuffer.size() - 1));
-                DWORD got = 0;
-                if (!OverlappedRead(Handle(), FReceiveBuffer.data(), count, ReadOS, &got) || got == 0) break;
+                const DWORD got = ReadWaiting(FReceiveBuffer.data(), count);
+                if (got == 0) break;
                 DoDataReceived(FReceiveBuffer.data(), got);
                 DWORD ignored = 0;
                 if (!IsOpen() || !ClearCommError(Handle(), &ignored, &FComStat) || FComStat.cbInQue == 0)

@@ -67,7 +67,8 @@ class TCommThread : public platform::TThread {
     win32::DWORD FMsgThreadId;
     win32::OVERLAPPED FOS{};
     win32::DWORD FMask = 0;
-    std::atomic<win32::HANDLE> FEvent{nullptr};
+    // The request record's event, for the thread's whole life (closed once it has been waited for).
+    const win32::HANDLE FEvent;
 };
 
 class TMsgThread : public platform::TThread {
@@ -185,6 +186,10 @@ class TsrCustomComm : public TsrBaseIO {
     void ShutDown();
     // Called by the event thread when the port failed under it.
     void CloseFromEventThread(TCommThread* thread);
+    // Reads at most Count of the bytes already waiting and returns at once, whatever the port's read
+    // time-outs: the count the event handler took just before may be stale (another thread purged
+    // the input meanwhile), and the UI thread must never wait for bytes that will not come.
+    virtual win32::DWORD ReadWaiting(void* Buffer, win32::DWORD Count);
     win32::DCB& MutableDcb() { return FCommConfig.dcb; }
     // Reports the port's refusal of a setting (its system error), through FatalError; returns false.
     bool SettingRefused(win32::DWORD error);
@@ -216,6 +221,7 @@ class TsrCustomComm : public TsrBaseIO {
     bool FRtsEmulation = true;
     TStreamProtocol FStreamProtocol = spHardware;
     std::recursive_mutex FWriteMutex;
+    std::mutex FTimeoutsMutex; // the time-outs as held and as set on the port
     std::mutex FCloseMutex;
     std::condition_variable FCloseCv;
     bool FCloseBusy = false;

@@ -260,13 +260,14 @@ void TMainFrm::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    chiusa_ = true;
     bool puoChiudere = true;
     FormCloseQuery(puoChiudere);
     if (!puoChiudere) {
+        chiusa_ = false;
         event->ignore();
         return;
     }
-    chiusa_ = true;
     event->accept();
     emit Chiusa();
 }
@@ -274,6 +275,7 @@ void TMainFrm::closeEvent(QCloseEvent* event) {
 void TMainFrm::FormCloseQuery(bool& CanClose) {
     CanClose = true;
     hide();
+    TerminaAttese();
     AttendiElaborandoMessaggi(TempiChiusuraMainFrm.DopoNascosta);
     // The options window saves the settings as its controls hold them, shown or not.
     if (OpzioniFrm) OpzioniFrm->close();
@@ -411,6 +413,13 @@ bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMainFrm::ScrollBoxSensoriRadioResize() {
+    // A panel operation's worker reads and writes the image meanwhile: the copy to and from the
+    // controls waits for its end.
+    if (OperazioneCentraleInCorso()) {
+        radioDopoOperazione_ = true;
+        return;
+    }
+    radioDopoOperazione_ = false;
     AggiornaConfigDaForm();
     ZoneRadioPerPagina_ =
         CalcolaZoneRadioPerPagina(ScrollBoxSensoriRadio->viewport()->height(), AltezzaRigaRadio());
@@ -421,6 +430,10 @@ void TMainFrm::ScrollBoxSensoriRadioResize() {
     SelezPaginaRadio->SetPosition(0);
     PaginaRadio_ = 0;
     AggiornaFormDaConfig();
+}
+
+void TMainFrm::FineOperazioneCentrale() {
+    if (radioDopoOperazione_) ScrollBoxSensoriRadioResize();
 }
 
 // ---- Menu ---------------------------------------------------------------------------------------

@@ -61,6 +61,9 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     // The message names' length in the image.
     static constexpr int CaratteriNomeMessaggio = 16;
 
+    // A panel operation has ended: what waited for it (the radio rows laid out for a new height).
+    void FineOperazioneCentrale();
+
     int ZoneRadioPerPagina() const { return ZoneRadioPerPagina_; }
     int PaginaRadio() const { return PaginaRadio_; }
     std::uint8_t OperazioneModemInCorso() const { return OperazioneModemInCorso_; }
@@ -136,6 +139,9 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     void FormCreate();
     void FormShow();
     void FormCloseQuery(bool& CanClose);
+    // Tells every wait the program may be in to end: the closing runs inside whichever of them
+    // processed its message, and the program ends only once they have returned.
+    void TerminaAttese();
 
     // The run-time rows of the five row pages.
     void CreaFrame();
@@ -176,7 +182,8 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     bool resizeRadioAttivo_ = false;
     bool mostrata_ = false;
     int tentativiCornice_ = 0;
-    bool chiusa_ = false;
+    bool radioDopoOperazione_ = false;
+    bool chiusa_ = false; // from the start of the closing on
 
   private:
     // The design of the pages that are not made of rows, page by page.

@@ -17,6 +17,7 @@
 #include "ui/FrameBidir.h"
 #include "ui/FrameInser.h"
 #include "ui/Main.h"
+#include "ui/OperazioniCentrale.h"
 #include "ui/ServerUdp.h"
 
 #include <QApplication>
@@ -115,16 +116,26 @@ void TMainFrm::MIAttivaConnessioneModemClick() {
         TKivModCom* link = ComponenteLink();
         const std::string numero = SenzaSpazi(ConfigCentrale.NumTelefonoCentrale.Leggi());
         const std::uint8_t esito = link ? link->Connetti(numero, 3) : EsitoFallito;
-        if (esito == EsitoOk)
-            platform::gui::ShowInformation(StrConnessioneOk);
-        else
-            platform::gui::ShowError(StrConnessioneNo);
+        // Closed while the call was being made: the user is told nothing more.
+        if (!chiusa_) {
+            if (esito == EsitoOk)
+                platform::gui::ShowInformation(StrConnessioneOk);
+            else
+                platform::gui::ShowError(StrConnessioneNo);
+        }
     } catch (const std::exception&) {
         // A connection that fails this way leaves nothing to tell beyond what the link reported.
         platform::Diagnostica("MainComandi", "modem connection failed: " + platform::MotivoEccezione());
     }
     OperazioneModemInCorso_ = 0;
     repaint();
+}
+
+void TMainFrm::TerminaAttese() {
+    // The worker's command 2 after a refused panel version (its wait window already closed).
+    InterrompiOperazioneCentrale();
+    // A modem call being made, a serial exchange, a disconnect waiting for one.
+    if (TKivModCom* link = ComponenteLink()) link->TerminaAttese();
 }
 
 void TMainFrm::MIDisattivaConnessioneModemClick() {

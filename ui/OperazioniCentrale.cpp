@@ -46,12 +46,16 @@ class LinkAssente final : public TLinkComando {
     void CopiaRisposta(TFrameComunic&) override {}
 };
 
-const TThreadCom* inCorso = nullptr;
+TThreadCom* inCorso = nullptr;
 
 } // namespace
 
 const TThreadCom* OperazioneCentraleInCorso() {
     return inCorso;
+}
+
+void InterrompiOperazioneCentrale() {
+    if (inCorso) inCorso->Terminate();
 }
 
 TComThread ComDelProgramma() {
@@ -73,5 +77,6 @@ std::uint8_t EseguiOperazioneCentrale(std::uint8_t Operazione) {
     // communication after it; the worker is released only once it is over.
     worker->WaitFor();
     inCorso = nullptr;
+    if (MainFrm) MainFrm->FineOperazioneCentrale();
     return worker->Esito;
 }

@@ -1,5 +1,7 @@
 #include "platform/fs/SafeFile.h"
 
+#include "platform/diag/Diagnostica.h"
+
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -85,10 +87,17 @@ void RemoveLeftovers(const std::string& target) {
 
 long SystemWrite(int fd, const void* data, std::size_t size) { return ::write(fd, data, size); }
 std::atomic<WriteFunction> writeFunction{&SystemWrite};
+int SystemSync(int fd) {
+    return ::fsync(fd);
+}
+std::atomic<SyncFunction> syncFunction{&SystemSync};
 
 } // namespace
 
 void SetWriteFunctionForTest(WriteFunction fn) { writeFunction.store(fn ? fn : &SystemWrite); }
+void SetSyncFunctionForTest(SyncFunction fn) {
+    syncFunction.store(fn ? fn : &SystemSync);
+}
 
 bool WriteFileAtomically(const std::string& path, const void* data, std::size_t size, std::string* error) {
     const std::string target = RealTarget(path);
@@ -125,7 +134,7 @@ bool WriteFileAtomically(const std::string& path, const void* data, std::size_t 
         p += n;
         left -= std::size_t(n);
     }
-    if (fsync(fd) != 0) return abandon("cannot flush " + path, errno);
+    if (syncFunction.load()(fd) != 0) return abandon("cannot flush " + path, errno);
     if (close(fd) != 0) {
         const int err = errno;
         unlink(tmp.c_str());
@@ -136,12 +145,16 @@ bool WriteFileAtomically(const std::string& path, const void* data, std::size_t 
         unlink(tmp.c_str());
         return Fail(error, "cannot replace " + path, err);
     }
-    // Make the rename itself durable.
+    // Make the rename itself durable. The new content is in place whatever happens here: a failure
+    // is no reason to report the save as failed, but the user's report must show it.
     const int dfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        fsync(dfd);
-        close(dfd);
-    }
+    const bool flushed = dfd >= 0 && syncFunction.load()(dfd) == 0;
+    const int err = errno;
+    if (dfd >= 0) close(dfd);
+    if (!flushed)
+        Diagnostica("SafeFile", path + " saved, but its folder " + folder +
+                                    " could not be flushed to the disk (" + std::strerror(err) +
+                                    "): a power loss now may bring back the previous file");
     return true;
 }
 

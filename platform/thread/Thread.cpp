@@ -262,7 +262,26 @@ void TThread::SetPriority(TThreadPriority p) {
     if (const int tid = tid_.load()) setpriority(PRIO_PROCESS, static_cast<id_t>(tid), NiceOf(p));
 }
 
+namespace {
+std::mutex startHookM;
+std::function<void(TThread&)>& StartHook() {
+    static std::function<void(TThread&)> hook;
+    return hook;
+}
+} // namespace
+
+void SetThreadStartHookForTest(std::function<void(TThread&)> hook) {
+    std::lock_guard lock(startHookM);
+    StartHook() = std::move(hook);
+}
+
 void TThread::Run() {
+    std::function<void(TThread&)> hook;
+    {
+        std::lock_guard lock(startHookM);
+        hook = StartHook();
+    }
+    if (hook) hook(*this);
     currentThreadId = threadId_.load();
     tid_.store(static_cast<int>(::syscall(SYS_gettid)));
     if (const int nice = NiceOf(priority_.load()))

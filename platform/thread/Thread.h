@@ -130,6 +130,10 @@ class TThread {
     std::exception_ptr fatal_;
 };
 
+// Tests delay the bodies of chosen threads to reach what a slow start (a loaded machine) would
+// meet: the hook runs on each new thread just before its body; nullptr removes it.
+void SetThreadStartHookForTest(std::function<void(TThread&)> hook);
+
 // ---- Thread messages ---------------------------------------------------------------------------
 
 // The calling thread's id (stable for its lifetime, never 0).

@@ -6,6 +6,7 @@
 #include "config/DataOra.h"
 #include "config/GetMessage_11.h"
 #include "config/GlobalsVar.h"
+#include "link/KivCanaleFinto.h"
 #include "link/KivModCom.h"
 #include "link/LinkDoppio.h"
 #include "link/ThreadCom.h"
@@ -14,6 +15,7 @@
 #include "platform/gui/qt/TMaskEdit.h"
 #include "platform/gui/qt/TSpinEdit.h"
 #include "serial/SerialTestSupport.h"
+#include "support/Attesa.h"
 #include "support/Simulatore.h"
 #include "tools/sim/SimFaults.h"
 #include "tools/sim/SimPanel.h"
@@ -38,6 +40,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -93,6 +96,26 @@ class EndToEnd : public ProgramWindows {
     ~EndToEnd() override {
         utente.stop();
         com.reset();
+        if (server) {
+            server->Stop();
+            linea.join();
+        }
+    }
+
+    // The panel in this process, so that a test can act at one of its requests: served on a
+    // pseudo-terminal from a thread of its own, with the link on its line.
+    void AvviaInProcesso(int tentativi = 10, int timeoutDec = 3) {
+        server = std::make_unique<vm415sim::SimServer>(pannello);
+        std::string errore;
+        ASSERT_TRUE(server->OpenPty(errore)) << errore;
+        ASSERT_TRUE(win32::BindComPort(PortaSim, server->Path()));
+        linea = std::thread([this] {
+            std::string e;
+            server->Run(e);
+        });
+        ScriviComConfig(ConnessioneCavo, PortaSim);
+        NuovoCom(tentativi, timeoutDec);
+        com->Loaded();
     }
 
     // A link component as the options window makes it, with the cable's attempts and a shorter
@@ -155,6 +178,9 @@ class EndToEnd : public ProgramWindows {
     serial_test::StoreScope store;
     QTimer utente;
     std::unique_ptr<Simulatore> sim;
+    vm415sim::SimPanel pannello;
+    std::unique_ptr<vm415sim::SimServer> server;
+    std::thread linea;
     std::unique_ptr<TKivModCom> com;
 };
 
@@ -370,7 +396,6 @@ TEST_F(EndToEnd, ALinkNotConnectedSendsNothing) {
 
 // The panel in this process, so that the test can silence it at one request.
 TEST_F(EndToEnd, ATimeOutAtZoneBlock4KeepsTheRestAsItWas) {
-    vm415sim::SimPanel pannello;
     const TConfigCentrale suo = ImmagineCasuale(77);
     std::string errore;
     ASSERT_TRUE(pannello.SetImageBytes(Byte(suo), errore)) << errore;
@@ -383,17 +408,8 @@ TEST_F(EndToEnd, ATimeOutAtZoneBlock4KeepsTheRestAsItWas) {
             pannello.SetFaults(f);
         }
     });
-    vm415sim::SimServer server(pannello);
-    ASSERT_TRUE(server.OpenPty(errore)) << errore;
-    ASSERT_TRUE(win32::BindComPort(PortaSim, server.Path()));
-    std::thread linea([&] {
-        std::string e;
-        server.Run(e);
-    });
-    ScriviComConfig(ConnessioneCavo, PortaSim);
     // Long enough that no earlier block is ever asked twice (the count above relies on it).
-    NuovoCom(2, 5);
-    com->Loaded();
+    AvviaInProcesso(2, 5);
 
     const TConfigCentrale nostra = ImmagineCasuale(88);
     ConfigCentrale = nostra;
@@ -408,11 +424,7 @@ TEST_F(EndToEnd, ATimeOutAtZoneBlock4KeepsTheRestAsItWas) {
     EXPECT_EQ(ConfigCentrale.IdCentrale, nostra.IdCentrale);
     EXPECT_EQ(ConfigCentrale.DataOraOrologio, nostra.DataOraOrologio);
     EXPECT_EQ(Inviati(), 1u + 2 + 4 + 2) << "two sends of block 4, no end of communication";
-    EXPECT_EQ(server.FramesReceived(), Inviati());
-
-    com.reset();
-    server.Stop();
-    linea.join();
+    EXPECT_EQ(server->FramesReceived(), Inviati());
 }
 
 // Where a field lies in the image, as a range of offsets.
@@ -426,6 +438,129 @@ std::string Rifilato(std::string t) {
     while (!t.empty() && t.back() == ' ')
         t.pop_back();
     return t;
+}
+
+// The window resized on the radio page while a send runs: the panel gets the image as it stood when
+// the send began, and the rows are laid out for the new height once the send is over. A row changed
+// meanwhile shows what a copy of the controls into the image would have sent.
+TEST_F(EndToEnd, AResizeOnTheRadioPageDuringASendLeavesTheSentImageAlone) {
+    std::atomic<bool> ridimensionata{false};
+    pannello.SetLog([&](vm415sim::SimPanel::LogLevel, const std::string& riga) {
+        // The general block is being written: the controls are in the image, the zones not yet sent.
+        if (riga.rfind("request 4 ", 0) != 0 || ridimensionata.exchange(true)) return;
+        platform::UiThread()->RunAndWait([] {
+            MainFrm->FrameSensRadio[0]->DescrizioneZona->SetText("Cambiata");
+            MainFrm->resize(MainFrm->width(), MainFrm->height() + 2 * 106);
+        });
+    });
+    AvviaInProcesso();
+
+    ConfigCentrale = ImmagineCasuale(111);
+    MainFrm->AggiornaFormDaConfig();
+    MainFrm->PageControl->setCurrentWidget(MainFrm->SheetConfigurazioneZoneRadio);
+    const int righe = MainFrm->ZoneRadioPerPagina();
+    ASSERT_LT(righe, 8);
+    MainFrm->AggiornaConfigDaForm();
+    const TConfigCentrale mostrata = ConfigCentrale;
+    dialogs_.AnswerYes();
+    MainFrm->MiInviaCentrale->trigger();
+
+    ASSERT_TRUE(ridimensionata.load());
+    EXPECT_EQ(Caption(), GetMessaggio("STRATTESA_COMOK"));
+    TConfigCentrale inviata;
+    const auto byte = pannello.ImageBytes();
+    ASSERT_EQ(byte.size(), sizeof inviata);
+    std::memcpy(&inviata, byte.data(), sizeof inviata);
+    EXPECT_EQ(inviata.Zone[PrimaZonaRadio].Descrizione.Leggi(),
+              mostrata.Zone[PrimaZonaRadio].Descrizione.Leggi());
+    // The general block keeps the panel's values where no control shows a field: the rest as shown.
+    const auto c = Carichi(inviata), m = Carichi(mostrata);
+    for (std::size_t j = 1; j < c.size(); ++j)
+        EXPECT_TRUE(c[j] == m[j]) << "payload " << j << " differs from the image shown when the send began";
+    // Once the send is over, the rows follow the window.
+    EXPECT_EQ(MainFrm->ZoneRadioPerPagina(), righe + 2);
+}
+
+// The panel refuses our format version and then falls silent: the user closes the wait window and
+// then the program while the end of communication still waits for its reply. The close ends that
+// wait, and the settings are still written.
+TEST_F(EndToEnd, ClosingDuringTheEndOfCommunicationAfterARefusedVersionEndsIt) {
+    pannello.SetVersion(10);
+    pannello.SetLog([&](vm415sim::SimPanel::LogLevel, const std::string& riga) {
+        if (riga.rfind("request 1 ", 0) != 0) return;
+        vm415sim::FaultSettings f;
+        f.DropRate = 1;
+        pannello.SetFaults(f);
+    });
+    AvviaInProcesso(10, 50); // ten attempts of 5 s: the old wait went on for 50 s
+
+    QTimer utenteSvelto;
+    QObject::connect(&utenteSvelto, &QTimer::timeout, [&] {
+        if (AttesaFrm->isVisible() && AttesaFrm->Okbutton->isVisible())
+            AttesaFrm->Okbutton->click();
+        else if (!AttesaFrm->isVisible() && OperazioneCentraleInCorso() && Inviati() == 2 &&
+                 MainFrm->isVisible())
+            MainFrm->close();
+    });
+    utenteSvelto.start(5);
+    MainFrm->MiRiceviCentrale->trigger();
+    utenteSvelto.stop();
+
+    EXPECT_FALSE(MainFrm->isVisible());
+    EXPECT_EQ(OperazioneCentraleInCorso(), nullptr);
+    EXPECT_EQ(Inviati(), 2u) << "the end of communication, sent once and not waited out";
+    EXPECT_TRUE(folder_.Exists(NomeFileConfigPc)) << "the settings are written at close";
+}
+
+// The program is closed while the modem dials the panel: the call is dropped (DTR, which the test
+// carries to the simulated modem), nobody is told of a connection, and the port is free at once.
+TEST_F(EndToEnd, ClosingWhileTheModemDialsDropsTheCallAndFreesThePort) {
+    sim = std::make_unique<Simulatore>(
+        PortaSim,
+        std::vector<std::string>{"--modem", "--modem-connect-delay-ms", "60000", "--modem-guard-ms", "0"},
+        folder_.File("tracce"));
+    ASSERT_TRUE(sim->Pronto());
+    auto linee = std::make_shared<serial_test::FakeLines>();
+    linee->OnChange([&](int, int spente) {
+        if (spente & win32::linebits::DTR) sim->Segnala(SIGUSR1);
+    });
+    win32::RegisterLineDevice(sim->Percorso(), linee);
+    ScriviComConfig(ConnessioneModem, 0, PortaSim);
+    NuovoCom();
+    com->OpzioniFinestra.Orologio = &testing_support::OrologioFinto;
+    com->OpzioniFinestra.PauseSgancio = {10ms, 10ms, 10ms};
+    com->Loaded();
+    TKivModem& modem = com->FormModCom()->Modem();
+    // The modem's settle time before its first hang-up passes at once.
+    auto orologio = std::async(std::launch::async, [&] {
+        testing_support::AttendiFinche(
+            [&] { return modem.RichiestaChiamata.load() && modem.Stato.load() == TKivModem::StatoAttesa; });
+        testing_support::AvanzaOrologio(3100ms);
+    });
+    QTimer chiude;
+    QObject::connect(&chiude, &QTimer::timeout, [&] {
+        if (MainFrm->isVisible() && sim->StatoModem().rfind("dialling", 0) == 0) MainFrm->close();
+    });
+    chiude.start(5);
+    MainFrm->SetNumTelefonoCentrale->SetText("0123");
+    MainFrm->MIAttivaConnessioneModem->trigger();
+    chiude.stop();
+
+    EXPECT_FALSE(MainFrm->isVisible());
+    EXPECT_TRUE(dialogs_.Messages().empty()) << "the connect's outcome is not shown after the close";
+    EXPECT_FALSE(com->Connesso());
+    EXPECT_TRUE(testing_support::AttendiFinche([&] { return sim->StatoModem() == "on hook"; }))
+        << sim->StatoModem();
+    EXPECT_TRUE(folder_.Exists(NomeFileConfigPc));
+    // What the program's end does to the link; the port opens again at once.
+    com.reset();
+    TsrComm porta;
+    porta.SetComPortNo(PortaSim);
+    porta.SetStreamProtocol(spNone);
+    porta.SetActive(true);
+    EXPECT_TRUE(porta.Active());
+    porta.SetActive(false);
+    win32::UnregisterLineDevice(sim->Percorso());
 }
 
 // What the installer does: opens a file, changes one thing on every page, sends it. The panel then

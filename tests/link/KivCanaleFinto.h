@@ -128,6 +128,7 @@ class CanaleFinto : public TKivCanale {
         std::lock_guard lock(m_);
         dtr_.push_back(Attivo);
     }
+    bool Portante() const override { return portante.load(); }
     int TimeoutComandDec() const override { return timeoutDec.load(); }
     int NumTentativi() const override { return tentativi.load(); }
     bool AbilitaConnectRemoto() const override { return connectRemoto.load(); }
@@ -139,6 +140,7 @@ class CanaleFinto : public TKivCanale {
 
     std::atomic<int> porta{1};
     std::atomic<bool> aperta{true};
+    std::atomic<bool> portante{false};
     std::atomic<int> timeoutDec{1};
     std::atomic<int> tentativi{3};
     std::atomic<bool> connectRemoto{false};

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstring>
 #include <future>
 #include <thread>
@@ -36,12 +37,20 @@ class SimTest : public ::testing::Test {
     ~SimTest() override {
         // The link goes before the panel it talks to.
         RegistraLinkSeriale(nullptr);
+        if (linee) win32::UnregisterLineDevice(sim->Percorso());
     }
 
     // Starts the panel with `opzioni` and the link on its line.
     void Avvia(const std::vector<std::string>& opzioni, std::uint8_t tipo = ConnessioneCavo) {
-        sim = std::make_unique<Simulatore>(PortaSim, opzioni);
+        sim = std::make_unique<Simulatore>(PortaSim, opzioni, dati.File("tracce"));
         ASSERT_TRUE(sim->Pronto());
+        // DTR as a modem cable carries it: a drop reaches the simulated modem (as SIGUSR1), and
+        // the test sets DCD.
+        linee = std::make_shared<serial_test::FakeLines>();
+        linee->OnChange([this](int, int spente) {
+            if (spente & win32::linebits::DTR) sim->Segnala(SIGUSR1);
+        });
+        win32::RegisterLineDevice(sim->Percorso(), linee);
         dati.Write("comconfig.cfg", testing_support::FileConfigCom(testing_support::ConfigCom(
                                         tipo, tipo == ConnessioneCavo ? PortaSim : 0,
                                         tipo == ConnessioneModem ? PortaSim : 0)));
@@ -80,6 +89,7 @@ class SimTest : public ::testing::Test {
     testing_support::ProgramFolderScope cartella;
     testing_support::SettingsFolderScope impostazioni; // the user's settings there too
     std::unique_ptr<Simulatore> sim;
+    std::shared_ptr<serial_test::FakeLines> linee;
     TKivModCom com;
 };
 
@@ -243,4 +253,66 @@ TEST_F(SimTest, StoppingThePanelClosesThePortWithoutAnError) {
     EXPECT_FALSE(f.ErrorePorta.load());
     EXPECT_FALSE(f.ComPort.Active());
     EXPECT_EQ(SulWorker([&] { return com.InviaComando(Identifica()); }), 4);
+}
+
+// The far end answers the call but the panel never identifies itself: the connect fails, and no
+// call is left up for the next operation to trust (or a GSM bill to run on).
+TEST_F(SimTest, AConnectThatFailsAfterTheFarEndAnsweredLeavesNoCallUp) {
+    com.NumTentativi = 2;
+    com.TimeoutComandDec = 2;
+    Avvia({"--modem", "--modem-connect-delay-ms", "100", "--modem-guard-ms", "0", "--drop-rate", "1"},
+          ConnessioneModem);
+    auto orologio = std::async(std::launch::async, [&] {
+        AttendiAssestamentoPerChiamata();
+        testing_support::AvanzaOrologio(3100ms);
+    });
+    EXPECT_EQ(com.Connetti("0123456", 3), 4);
+    EXPECT_FALSE(com.Connesso());
+    EXPECT_EQ(Inviati(), 2u) << "the identification, asked twice";
+    // The machine hangs the line up after its settle time.
+    ASSERT_TRUE(
+        testing_support::AttendiFinche([&] { return Modem().Stato.load() == TKivModem::StatoAttesa; }));
+    testing_support::AvanzaOrologio(3100ms);
+    EXPECT_TRUE(ui.RunUntil([&] { return sim->StatoModem() == "on hook"; }, 10s)) << sim->StatoModem();
+    EXPECT_FALSE(com.Connesso());
+}
+
+// The call drops in the middle of the exchanges (the modem says NO CARRIER; the pulse on DTR is the
+// simulated modem's way of losing it): the running exchange fails at once, and the link says so.
+TEST_F(SimTest, NoCarrierDuringAnExchangeEndsItAtOnceAndTheLinkIsDown) {
+    com.NumTentativi = 3;
+    com.TimeoutComandDec = 50;
+    // With this seed the panel answers the connect's identification and drops the next reply, so
+    // that the exchange is still waiting when the call drops.
+    Avvia({"--modem", "--modem-connect-delay-ms", "100", "--modem-guard-ms", "0", "--drop-rate", "0.5",
+           "--seed", "6"},
+          ConnessioneModem);
+    auto orologio = std::async(std::launch::async, [&] {
+        AttendiAssestamentoPerChiamata();
+        testing_support::AvanzaOrologio(3100ms);
+    });
+    ASSERT_EQ(com.Connetti("0123456", 3), 2);
+    const std::uint64_t prima = Inviati();
+    auto caduta = std::async(std::launch::async, [&] {
+        testing_support::AttendiFinche([&] { return Inviati() > prima; });
+        sim->Segnala(SIGUSR1);
+    });
+    EXPECT_EQ(SulWorker([&] { return com.InviaComando(Identifica()); }), 4);
+    EXPECT_EQ(Inviati(), prima + 1) << "no attempt waited out and resent";
+    EXPECT_FALSE(com.Connesso());
+}
+
+// The carrier detect line drops while the link is up: the machine takes the call as lost.
+TEST_F(SimTest, ADroppedCarrierDetectEndsTheLink) {
+    Avvia({"--modem", "--modem-connect-delay-ms", "100", "--modem-guard-ms", "0"}, ConnessioneModem);
+    linee->SetLine(win32::linebits::CD, true);
+    auto orologio = std::async(std::launch::async, [&] {
+        AttendiAssestamentoPerChiamata();
+        testing_support::AvanzaOrologio(3100ms);
+    });
+    ASSERT_EQ(com.Connetti("0123456", 3), 2);
+    ui.RunFor(300ms);
+    EXPECT_TRUE(com.Connesso()) << "the carrier is there";
+    linee->SetLine(win32::linebits::CD, false);
+    EXPECT_TRUE(ui.RunUntil([&] { return !com.Connesso(); }, 5s));
 }

@@ -1,9 +1,11 @@
+#include "platform/diag/Diagnostica.h"
 #include "platform/fs/SafeFile.h"
 #include "support/TempFolder.h"
 
 #include <cerrno>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,6 +38,16 @@ struct WriterScope {
 };
 
 std::vector<std::uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+// The file's own flush works; the folder's fails as on a disk that has gone read-only.
+int FolderFlushFails(int fd) {
+    struct stat st {};
+    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+        errno = EIO;
+        return -1;
+    }
+    return ::fsync(fd);
+}
 
 } // namespace
 
@@ -124,4 +136,19 @@ TEST(SafeFile, AFolderInTheTargetsPlaceIsRefused) {
     std::string err;
     EXPECT_FALSE(platform::WriteFileAtomically(dir.File("a.bin"), "x", 1, &err));
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("a.bin")));
+}
+
+TEST(SafeFile, AFailedFlushOfTheFolderIsReportedAndTheSaveStillCounts) {
+    TempFolder dir;
+    dir.Write("a.bin", std::string("old"));
+    std::vector<std::string> righe;
+    platform::CatturaDiagnostica cattura([&](std::string_view r) { righe.emplace_back(r); });
+    platform::SetSyncFunctionForTest(&FolderFlushFails);
+    const bool salvato = platform::WriteFileAtomically(dir.File("a.bin"), "new", 3);
+    platform::SetSyncFunctionForTest(nullptr);
+    EXPECT_TRUE(salvato) << "the new content is in place";
+    EXPECT_EQ(dir.Read("a.bin"), Bytes("new"));
+    ASSERT_EQ(righe.size(), 1u);
+    EXPECT_EQ(righe[0].rfind("vm415: SafeFile: " + dir.File("a.bin"), 0), 0u) << righe[0];
+    EXPECT_NE(righe[0].find("Input/output error"), std::string::npos) << righe[0];
 }

@@ -4,11 +4,13 @@
 #include "serial/srcomm.h"
 
 #include "platform/thread/Thread.h"
+#include "support/Attesa.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <future>
 #include <numeric>
 
 using namespace std::chrono_literals;
@@ -481,6 +483,61 @@ TEST_F(PortTest, CloseWhileTheEventThreadWaitsEndsItAndNothingComesAfter) {
     pty.Write("late");
     ui.RunFor(50ms);
     EXPECT_EQ(events.load(), before);
+}
+
+// A loaded machine may not run the event thread before the close comes: the stop must still end it.
+TEST_F(PortTest, AStopBeforeTheEventThreadHasStartedStillEndsIt) {
+    platform::SetThreadStartHookForTest([](platform::TThread& t) {
+        if (dynamic_cast<TCommThread*>(&t)) testing_support::AttendiFinche([&] { return t.Terminated(); });
+    });
+    TsrComm c;
+    c.OnAfterReceive = [](TObject*, const void*, win32::DWORD) {};
+    OpenPort(c);
+    platform::SetThreadStartHookForTest(nullptr);
+    auto chiusa = std::async(std::launch::async, [&] { c.Close(); });
+    const bool finita = ui.RunUntil([&] { return chiusa.wait_for(0s) == std::future_status::ready; }, 5s);
+    if (!finita) pty.Write("x"); // what the old thread waited for: let the test end
+    EXPECT_TRUE(finita) << "the close waited for a byte";
+    chiusa.get();
+    EXPECT_FALSE(c.ThreadsRunning());
+}
+
+// The link's threads purge the input whenever an exchange starts: one may do it between the event
+// handler's count of the waiting bytes and its read of them.
+class PurgedBeforeTheRead : public TsrComm {
+  public:
+    std::atomic<int> reads{0};
+    std::atomic<long> firstRead{-1};
+
+  protected:
+    win32::DWORD ReadWaiting(void* Buffer, win32::DWORD Count) override {
+        const bool first = reads++ == 0;
+        if (first) PurgeIn();
+        const win32::DWORD got = TsrComm::ReadWaiting(Buffer, Count);
+        if (first) firstRead = long(got);
+        return got;
+    }
+};
+
+TEST_F(PortTest, TheEventHandlerNeverWaitsForBytesPurgedAfterItCountedThem) {
+    PurgedBeforeTheRead c;
+    std::string got;
+    c.OnAfterReceive = [&](TObject*, const void* d, win32::DWORD n) {
+        got.append(static_cast<const char*>(d), n);
+    };
+    OpenPort(c);
+    pty.Write("abc");
+    // A read that waits for the three bytes counted would hold the UI thread until three more come.
+    std::thread guard([&] {
+        if (!testing_support::AttendiFinche([&] { return c.firstRead.load() >= 0; }, 5s)) pty.Write("late");
+    });
+    ASSERT_TRUE(ui.RunUntil([&] { return c.firstRead.load() >= 0; }, 10s));
+    guard.join();
+    EXPECT_EQ(c.firstRead.load(), 0) << "the read waited for bytes that were purged";
+    pty.Write("de");
+    ASSERT_TRUE(ui.RunUntil([&] { return got.size() >= 2; }, 5s));
+    EXPECT_EQ(got, "de");
+    c.Close();
 }
 
 TEST_F(PortTest, RemovingTheDeviceClosesThePortWithoutAnErrorEvent) {

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <spawn.h>
 #include <string>
@@ -22,7 +23,9 @@ class Simulatore {
   public:
     // Starts vm415-sim from the running program's folder with the given options and waits for the
     // path of its pseudo-terminal. Com > 0 binds that path to COMn in the settings store in use.
-    Simulatore(int Com, const std::vector<std::string>& Opzioni) {
+    // With FileTracce, the panel's traces (--verbose) are written there, for StatoModem.
+    Simulatore(int Com, const std::vector<std::string>& Opzioni, const std::string& FileTracce = "")
+        : tracce_(FileTracce) {
         const std::string programma =
             (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vm415-sim").string();
         int out[2];
@@ -30,7 +33,9 @@ class Simulatore {
         posix_spawn_file_actions_t azioni;
         posix_spawn_file_actions_init(&azioni);
         posix_spawn_file_actions_adddup2(&azioni, out[1], 1);
-        std::vector<std::string> argomenti{programma, "--quiet"};
+        if (!tracce_.empty())
+            posix_spawn_file_actions_addopen(&azioni, 2, tracce_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::vector<std::string> argomenti{programma, tracce_.empty() ? "--quiet" : "--verbose"};
         argomenti.insert(argomenti.end(), Opzioni.begin(), Opzioni.end());
         std::vector<char*> argv;
         for (auto& a : argomenti)
@@ -58,6 +63,23 @@ class Simulatore {
     // Running, with its pseudo-terminal known (and bound, when asked).
     bool Pronto() const { return pid_ > 0 && !percorso_.empty(); }
     const std::string& Percorso() const { return percorso_; }
+    void Segnala(int Segnale) const {
+        if (pid_ > 0) ::kill(pid_, Segnale);
+    }
+
+    // The modem's state as its last trace gives it ("on hook", "on line", "dialling \"N\"", ...);
+    // empty before the first change.
+    std::string StatoModem() const {
+        std::ifstream f(tracce_);
+        std::string riga, stato;
+        const std::string prefisso = "vm415-sim: modem: ";
+        while (std::getline(f, riga))
+            if (riga.rfind(prefisso, 0) == 0 && riga.find("DTR ") == std::string::npos &&
+                riga.find("handshake") == std::string::npos)
+                stato = riga.substr(prefisso.size());
+        return stato;
+    }
+
     void Ferma() {
         if (pid_ <= 0) return;
         ::kill(pid_, SIGTERM);
@@ -67,6 +89,7 @@ class Simulatore {
     }
 
   private:
+    std::string tracce_;
     pid_t pid_ = -1;
     std::string percorso_;
 };
