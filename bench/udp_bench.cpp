@@ -5,6 +5,7 @@
 #include "link/ServerUdpLink.h"
 #include "link/def_ver11.h"
 #include "support/Attesa.h"
+#include "support/ScriptedDialogs.h"
 #include "support/Simulatore.h"
 
 #include <benchmark/benchmark.h>
@@ -33,6 +34,15 @@ bool RiceviTutto(TLinkComando& l) {
            FineComunicazione(l) == EsitoOk;
 }
 
+// The panel's hello, answered Yes as the user would.
+bool Accettato(TServerUdpLink& link) {
+    if (!testing_support::AttendiFinche([&] { return link.Stato().NuovaConnessione; })) return false;
+    testing_support::ScriptedDialogs utente;
+    utente.AnswerYes();
+    link.Timer1Timer();
+    return link.Connesso();
+}
+
 void BM_RicezioneCompletaUdp(benchmark::State& state) {
     TServerUdpLink link;
     link.IndirizzoAscolto = "127.0.0.1";
@@ -46,7 +56,7 @@ void BM_RicezioneCompletaUdp(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         testing_support::Simulatore sim({"--udp", "127.0.0.1:" + std::to_string(link.PortaAscolto())});
-        if (!sim.Pronto() || !testing_support::AttendiFinche([&] { return link.Connesso(); })) {
+        if (!sim.Pronto() || !Accettato(link)) {
             state.SkipWithError("vm415-sim did not connect");
             break;
         }
@@ -62,8 +72,8 @@ void BM_RicezioneCompletaUdp(benchmark::State& state) {
         }
         state.PauseTiming();
         // Ended while the simulated panel is there to answer command 22 (it stops once it has), so
-        // nothing waits out the resends to a silent peer. Where the 22 travels on a thread of the
-        // link's own, the panel is stopped only once that has its answer.
+        // nothing waits out the resends to a silent peer: the 22 travels on a thread of the link's
+        // own, and the panel is stopped only once that has its answer.
         link.TerminaConnessioneUdp();
         if (!testing_support::AttendiFinche([&] {
                 const auto s = link.Stato();
@@ -85,6 +95,7 @@ void BM_DatagrammiAlSecondo(benchmark::State& state) {
     const platform::net::UdpPeer panel{"127.0.0.1", 4001};
     const std::string hello = "*B#";
     link.UDPServerUDPRead(reinterpret_cast<const std::uint8_t*>(hello.data()), hello.size(), panel);
+    if (!Accettato(link)) state.SkipWithError("hello not accepted");
     // A 216-byte reply (command 3), the longest block of a receive but one.
     TFrameComunic f;
     f.Comando = 3;

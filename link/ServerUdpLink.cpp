@@ -67,6 +67,17 @@ bool TServerUdpLink::AvviaServerUdp(int Porta, std::string* Errore) {
     return ok;
 }
 
+void TServerUdpLink::TerminaAttese() {
+    {
+        std::lock_guard lock(m_);
+        programmaInChiusura_ = true;
+        ++fermate_;
+    }
+    arrivato_.notify_all();
+    std::lock_guard lock(chiusuraM_);
+    if (chiusura_.joinable()) chiusura_.join();
+}
+
 void TServerUdpLink::FermaServerUdp() {
     {
         std::lock_guard lock(m_);
@@ -283,6 +294,7 @@ std::uint8_t TServerUdpLink::InviaComandoUdp(const TFrameComunic& Frame) {
 std::uint8_t TServerUdpLink::InviaComandoUdp(const TFrameComunic& Frame, std::uint64_t S) {
     {
         std::lock_guard lock(m_);
+        if (programmaInChiusura_) return EsitoFallito;
         if (invioInCorso_) return EsitoOccupato;
         invioInCorso_ = true;
         AzzeraRicezioneUdp();

@@ -64,6 +64,9 @@ class TServerUdpLink : public TLinkRemoto, public TLinkComando {
     // Stops the server. A transaction waiting for a reply (command 22 included) ends at once with
     // 4: nothing could reach it any more.
     void FermaServerUdp();
+    // The program is closing: every transaction under way ends at once with 4 (command 22 to a
+    // panel gone silent included) and none starts from now on.
+    void TerminaAttese();
     // The port listened on, 0 when none.
     int PortaAscolto() const { return server_.Porta(); }
 
@@ -130,6 +133,7 @@ class TServerUdpLink : public TLinkRemoto, public TLinkComando {
     // ending keeps its number until command 22 is over, but no longer counts as connected.
     std::uint64_t sessione_ = 0, ultimaSessione_ = 0;
     bool inChiusura_ = false;
+    bool programmaInChiusura_ = false;
     std::string identRemoto_;
     platform::net::UdpPeer peer_;
     // The hello the user is being asked about, from its arrival until the answer.

@@ -136,6 +136,8 @@ void TMainFrm::TerminaAttese() {
     InterrompiOperazioneCentrale();
     // A modem call being made, a serial exchange, a disconnect waiting for one.
     if (TKivModCom* link = ComponenteLink()) link->TerminaAttese();
+    // A transaction over the remote link, command 22 to a panel gone silent among them.
+    if (ServerUdpFrm) ServerUdpFrm->Link.TerminaAttese();
 }
 
 void TMainFrm::MIDisattivaConnessioneModemClick() {

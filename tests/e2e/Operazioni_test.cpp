@@ -509,7 +509,7 @@ TEST_F(EndToEnd, ClosingDuringTheEndOfCommunicationAfterARefusedVersionEndsIt) {
     EXPECT_FALSE(MainFrm->isVisible());
     EXPECT_EQ(OperazioneCentraleInCorso(), nullptr);
     EXPECT_EQ(Inviati(), 2u) << "the end of communication, sent once and not waited out";
-    EXPECT_TRUE(folder_.Exists(NomeFileConfigPc)) << "the settings are written at close";
+    EXPECT_TRUE(settings_.Exists(NomeFileConfigPc)) << "the settings are written at close";
 }
 
 // The program is closed while the modem dials the panel: the call is dropped (DTR, which the test
@@ -551,7 +551,7 @@ TEST_F(EndToEnd, ClosingWhileTheModemDialsDropsTheCallAndFreesThePort) {
     EXPECT_FALSE(com->Connesso());
     EXPECT_TRUE(testing_support::AttendiFinche([&] { return sim->StatoModem() == "on hook"; }))
         << sim->StatoModem();
-    EXPECT_TRUE(folder_.Exists(NomeFileConfigPc));
+    EXPECT_TRUE(settings_.Exists(NomeFileConfigPc));
     // What the program's end does to the link; the port opens again at once.
     com.reset();
     TsrComm porta;

@@ -21,6 +21,8 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include <future>
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -135,6 +137,46 @@ TEST_F(RemotoUdp, EndingTheConnectionOfASilentPanelNeverHoldsTheWindow) {
     EXPECT_EQ(panel.Ricevi(), "020116E703");
     EXPECT_GE(scatti(), 10) << "after No";
     // The windows go while command 22 still waits: the program's end does not wait for it.
+}
+
+// The program is closed while the remote panel has gone silent: after the end button (command 22
+// waiting for its reply) and after a refused panel version (the worker's command 2, its wait window
+// already closed). Nothing of it outlasts the close.
+TEST_F(RemotoUdp, ClosingWhileTheRemotePanelIsSilentWaitsForNothing) {
+    ServerUdpFrm->AvviaServerUdp(0);
+    testing_support::Presa panel(ServerUdpFrm->Link.PortaAscolto());
+    panel.Invia("*P#");
+    EXPECT_EQ(panel.Ricevi(), "*OK#");
+    dialogs_.AnswerYes();
+    ASSERT_TRUE(Attendi([] { return MainFrm->LabelConnessoGprs->isVisible(); }));
+
+    // Model 164 but format 10: refused, and the end of communication goes to a panel that no
+    // longer answers.
+    auto pannello = std::async(std::launch::async, [&] {
+        EXPECT_EQ(panel.Ricevi(), "020101FC03");
+        panel.Invia("020401A40A014A03");
+        EXPECT_EQ(panel.Ricevi(), "02011002EB03");
+    });
+    QElapsedTimer chiusa;
+    QTimer utente;
+    QObject::connect(&utente, &QTimer::timeout, [&] {
+        if (AttesaFrm->isVisible() && AttesaFrm->Okbutton->isVisible()) {
+            AttesaFrm->Okbutton->click();
+        } else if (!AttesaFrm->isVisible() && OperazioneCentraleInCorso() && MainFrm->isVisible() &&
+                   pannello.wait_for(0s) == std::future_status::ready) {
+            MainFrm->TerminaConnessioneRemotaGprsBtn->click(); // command 22 too, to nobody
+            chiusa.start();
+            MainFrm->close();
+        }
+    });
+    utente.start(5);
+    MainFrm->MiRiceviCentrale->trigger();
+    utente.stop();
+    ASSERT_TRUE(chiusa.isValid());
+    EXPECT_FALSE(MainFrm->isVisible());
+    DistruggiFinestre();
+    EXPECT_LT(chiusa.elapsed(), 1000) << "the windows are gone, every thread of the link joined";
+    EXPECT_EQ(panel.Ricevi(300ms), "<none>") << "no resend after the close";
 }
 
 } // namespace
