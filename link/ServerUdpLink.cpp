@@ -67,10 +67,9 @@ bool TServerUdpLink::AvviaServerUdp(int Porta, std::string* Errore) {
     return ok;
 }
 
-void TServerUdpLink::TerminaAttese() {
+void TServerUdpLink::FermaTransazioni() {
     {
         std::lock_guard lock(m_);
-        programmaInChiusura_ = true;
         ++fermate_;
     }
     arrivato_.notify_all();
@@ -78,17 +77,20 @@ void TServerUdpLink::TerminaAttese() {
     if (chiusura_.joinable()) chiusura_.join();
 }
 
+void TServerUdpLink::TerminaAttese() {
+    {
+        std::lock_guard lock(m_);
+        programmaInChiusura_ = true;
+    }
+    FermaTransazioni();
+}
+
 void TServerUdpLink::FermaServerUdp() {
     {
         std::lock_guard lock(m_);
         serverAttivo_ = false;
-        ++fermate_;
     }
-    arrivato_.notify_all();
-    {
-        std::lock_guard lock(chiusuraM_);
-        if (chiusura_.joinable()) chiusura_.join();
-    }
+    FermaTransazioni();
     if (!server_.Active()) return;
     // Joins the listener: no datagram is handled after this, so no settle time is needed.
     server_.Stop();

@@ -120,6 +120,9 @@ class TServerUdpLink : public TLinkRemoto, public TLinkComando {
     bool TransazioneSenzaSessione() const;
     void Registra(std::vector<std::string>& Log);
     void AttendiPasso();
+    // Ends every transaction under way (they fail at their next poll) and waits for the closing
+    // thread.
+    void FermaTransazioni();
     // Runs command 22 to the panel of session S on the closing thread, then lets the session go.
     void ChiudiSessione(std::uint64_t S);
 

@@ -117,6 +117,7 @@ class LineaDifettosaTest : public ::testing::Test {
     platform::TLoopUiThread ui;
     testing_support::TempFolder dati;
     testing_support::ProgramFolderScope cartella;
+    testing_support::SettingsFolderScope impostazioni{dati.Path()}; // the user's settings there too
 };
 
 } // namespace

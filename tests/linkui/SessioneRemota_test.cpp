@@ -78,6 +78,7 @@ class SessioneRemota : public ::testing::Test {
     platform::TLoopUiThread ui;
     testing_support::TempFolder dati;
     testing_support::ProgramFolderScope cartella;
+    testing_support::SettingsFolderScope impostazioni{dati.Path()}; // the user's settings there too
     testing_support::ScriptedDialogs dialogs;
     TServerUdpLink udp;
     const TConfigCentrale pannello = e2e::ImmagineCasuale(61);

@@ -5,17 +5,17 @@
 // It keeps what the panel sent and every fault done to it, so that a reply the program accepted
 // wrongly can be told apart: two damaged bytes whose changes cancel in the frame's 8-bit sum are
 // a limit of the protocol, anything else is a fault of the receiver.
+#include "serial/SerialTestSupport.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <fcntl.h>
 #include <mutex>
 #include <poll.h>
-#include <pty.h>
 #include <stdexcept>
 #include <string>
 #include <sys/eventfd.h>
-#include <termios.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -34,17 +34,7 @@ class LineaDifettosa {
     LineaDifettosa(const std::string& PercorsoPannello, double Tasso, std::uint64_t Seme)
         : tasso_(Tasso), stato_(Seme) {
         pannello_ = ::open(PercorsoPannello.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        int slave = -1;
-        char nome[256] = {};
-        if (pannello_ < 0 || ::openpty(&master_, &slave, nome, nullptr, nullptr) != 0)
-            throw std::runtime_error("faulty line: no pseudo-terminal");
-        termios t{};
-        ::tcgetattr(slave, &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(slave, TCSANOW, &t);
-        ::close(slave);
-        percorso_ = nome;
-        ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+        if (pannello_ < 0) throw std::runtime_error("faulty line: the panel's line does not open");
         stop_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
         thread_ = std::thread([this] { Inoltra(); });
     }
@@ -53,14 +43,13 @@ class LineaDifettosa {
         if (::write(stop_, &uno, sizeof uno) < 0) std::terminate();
         thread_.join();
         ::close(stop_);
-        ::close(master_);
         ::close(pannello_);
     }
     LineaDifettosa(const LineaDifettosa&) = delete;
     LineaDifettosa& operator=(const LineaDifettosa&) = delete;
 
     // The line's end for the program.
-    const std::string& Percorso() const { return percorso_; }
+    const std::string& Percorso() const { return programma_.SlavePath(); }
 
     // What the panel sent since the last Azzera, and the faults done to it.
     std::vector<std::uint8_t> Inviato() const {
@@ -154,7 +143,7 @@ class LineaDifettosa {
     void Inoltra() {
         std::uint8_t buf[4096];
         for (;;) {
-            pollfd p[3] = {{master_, POLLIN, 0}, {pannello_, POLLIN, 0}, {stop_, POLLIN, 0}};
+            pollfd p[3] = {{programma_.Master(), POLLIN, 0}, {pannello_, POLLIN, 0}, {stop_, POLLIN, 0}};
             if (::poll(p, 3, -1) < 0 && errno != EINTR) return;
             if (p[2].revents) return;
             for (int lato = 0; lato < 2; ++lato) {
@@ -175,15 +164,15 @@ class LineaDifettosa {
                     inviato_.push_back(buf[k]);
                     if (b != buf[k]) guasti_.push_back(g);
                 }
-                Scrivi(lato == 0 ? pannello_ : master_, fuori);
+                Scrivi(lato == 0 ? pannello_ : programma_.Master(), fuori);
             }
         }
     }
 
     double tasso_;
     std::uint64_t stato_;
-    int pannello_ = -1, master_ = -1, stop_ = -1;
-    std::string percorso_;
+    serial_test::PtyPair programma_; // the test holds its master side, the program opens the other
+    int pannello_ = -1, stop_ = -1;
     mutable std::mutex m_;
     std::vector<std::uint8_t> inviato_;
     std::vector<Guasto> guasti_;
