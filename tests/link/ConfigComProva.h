@@ -3,6 +3,8 @@
 // waits it keeps for real ports.
 #include "link/KivCanale.h"
 #include "link/KivFormModCom.h"
+#include "link/KivModCom.h"
+#include "support/TempFolder.h"
 
 #include <chrono>
 #include <cstdint>
@@ -40,6 +42,18 @@ inline TKivModComFrm::TOpzioni OpzioniSenzaAttese(TKivModComFrm::TOpzioni o = {}
     o.AttesaChiusura = std::chrono::milliseconds(0);
     o.AscoltaDispositivi = false;
     return o;
+}
+
+// The link component as the options window makes it, on the cable to COM`Porta` (its settings
+// written into `Impostazioni`), with the cable's ten attempts of `TimeoutDec` tenths of a second:
+// a reply on a pseudo-terminal takes milliseconds. True when the port is open.
+inline bool SulCavo(TKivModCom& Com, TempFolder& Impostazioni, std::uint8_t Porta, int TimeoutDec) {
+    Impostazioni.Write("comconfig.cfg", FileConfigCom(ConfigCom(ConnessioneCavo, Porta)));
+    Com.OpzioniFinestra = OpzioniSenzaAttese();
+    Com.Loaded();
+    Com.NumTentativi = 10;
+    Com.TimeoutComandDec = TimeoutDec;
+    return Com.FormModCom()->ComPort.Active();
 }
 
 } // namespace testing_support

@@ -55,16 +55,8 @@ class LineaDifettosaTest : public ::testing::Test {
         EXPECT_TRUE(sim.Pronto());
         testing_support::LineaDifettosa linea(sim.Percorso(), tasso, seme);
         EXPECT_TRUE(win32::BindComPort(PortaLinea, linea.Percorso()));
-        dati.Write("comconfig.cfg",
-                   testing_support::FileConfigCom(testing_support::ConfigCom(ConnessioneCavo, PortaLinea)));
         TKivModCom com;
-        com.OpzioniFinestra = testing_support::OpzioniSenzaAttese();
-        com.Loaded();
-        EXPECT_TRUE(com.FormModCom()->ComPort.Active());
-        // The cable's ten attempts, each as short as the settings allow: a reply on a
-        // pseudo-terminal takes milliseconds.
-        com.NumTentativi = 10;
-        com.TimeoutComandDec = 1;
+        EXPECT_TRUE(testing_support::SulCavo(com, dati, PortaLinea, 1)); // as short as the settings allow
 
         const auto atteso = e2e::Carichi(pannello);
         const TConfigCentrale prima = e2e::ImmagineCasuale(std::uint32_t(seme + 1));

@@ -131,14 +131,8 @@ TEST_F(SessioneRemota, AHelloInTheMiddleOfAReceiveOverUdpTakesNothingUntilYes) {
 TEST_F(SessioneRemota, AHelloAcceptedInTheMiddleOfACableOperationLetsItEndOnTheCable) {
     testing_support::Simulatore sim(PortaSim, {"--image", dati.File("panel.415")});
     ASSERT_TRUE(sim.Pronto());
-    dati.Write("comconfig.cfg",
-               testing_support::FileConfigCom(testing_support::ConfigCom(ConnessioneCavo, PortaSim)));
     TKivModCom kiv;
-    kiv.OpzioniFinestra = testing_support::OpzioniSenzaAttese();
-    kiv.Loaded();
-    ASSERT_TRUE(kiv.FormModCom()->ComPort.Active());
-    kiv.NumTentativi = 10;
-    kiv.TimeoutComandDec = 3;
+    ASSERT_TRUE(testing_support::SulCavo(kiv, dati, PortaSim, 3));
     const TComThread com{kiv, [&] { return kiv.Connesso(); }};
 
     for (const std::uint8_t op : {OpRiceviConfigurazione, OpInviaConfigurazione}) {
