@@ -84,15 +84,14 @@ void ComandoLeggiFile(IFinestraFileConfig& Finestra) {
     TCartellaCorrente cartella;
     const auto nome = ScegliFile(false);
     if (!nome) return;
-    // The name is taken before the file is tried, so that a save after a refused read still
-    // targets the file the user chose.
-    FileCorrente = *nome;
-
     TConfigCentrale letta{};
     if (!LeggiFile415(*nome, letta)) {
+        // The window still shows the image of the file named in its caption: Save must keep
+        // writing there, never over the file just refused with what it did not hold.
         platform::gui::ShowError(MsgErroreFile);
         return;
     }
+    FileCorrente = *nome;
     platform::gui::ShowInformation(MsgOk);
     Finestra.ImpostaCaption(PrefissoCaptionMainFrm + Mostrato(FileCorrente));
     ConfigCentrale = letta;

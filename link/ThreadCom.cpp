@@ -5,6 +5,8 @@
 #include "link/def_ver11.h"
 #include "platform/diag/Diagnostica.h"
 
+#include <algorithm>
+
 TThreadCom::TThreadCom(bool CreateSuspended, TComThread Com_, std::uint8_t Operazione_,
                        IFinestreThreadCom& Finestre)
     : platform::TThread(true), Operazione(Operazione_), Com(std::move(Com_)), finestre_(Finestre) {
@@ -55,6 +57,7 @@ void TThreadCom::Execute() {
         platform::Diagnostica("ThreadCom", "operation " + std::to_string(Operazione) +
                                                " ended by an exception: " + platform::MotivoEccezione());
         Esito = EsitoFallito;
+        AnnullaIncompleto();
         try {
             Sincronizza([this] { MostraEsito(); });
         } catch (...) {
@@ -87,6 +90,10 @@ bool TThreadCom::Inizio(TLinkComando& Link, int MassimoGauge, bool RichiedeAbili
         finestre_.Ridisegna();
     });
     Sincronizza([this] { finestre_.AbilitaFunzioniVer11(); });
+    if (Fermato()) {
+        Termina(Esito);
+        return false;
+    }
     return true;
 }
 
@@ -94,42 +101,67 @@ bool TThreadCom::ControllaVersione(TLinkComando& Link, bool RichiedeAbilitazione
     if (IdCentraleRx == IdVm415 && VersioneCentraleRx == VersioneFormato11) {
         if (!RichiedeAbilitazione || AbilComCentraleRx != 0) return true;
         // Programming not enabled: the panel would refuse what follows; nothing more is sent.
-        Esito = EsitoFallito;
-        Sincronizza([this] { MostraEsito(); });
+        Termina(EsitoFallito);
         Sincronizza([this] { finestre_.ImpostaCaption(StrNoAbilCom); });
         return false;
     }
-    Esito = EsitoFallito;
-    Sincronizza([this] { MostraEsito(); });
+    Termina(EsitoFallito);
     Sincronizza([this] { finestre_.ImpostaCaption(StrVersioneNoOk); });
     // The user may have closed the wait window and then the program: nothing more is sent then.
     if (!Terminated()) FineComunicazione(Link);
     return false;
 }
 
-bool TThreadCom::Passo(std::uint8_t Risultato) {
+bool TThreadCom::PassoFinale(std::uint8_t Risultato) {
     Esito = Risultato;
     const bool ok = Risultato == EsitoOk;
     Sincronizza([&] {
         if (ok) finestre_.AvanzaGauge();
         finestre_.Ridisegna();
     });
-    // A worker told to end (the program is closing) sends nothing more.
-    return ok && !Terminated();
+    return ok;
+}
+
+bool TThreadCom::Passo(std::uint8_t Risultato) {
+    return PassoFinale(Risultato) && !Fermato();
+}
+
+bool TThreadCom::Fermato() {
+    // A worker told to end (the program is closing) sends nothing more, and the chain it leaves
+    // unfinished must not be reported as done.
+    if (!Terminated()) return false;
+    Esito = EsitoFallito;
+    return true;
+}
+
+void TThreadCom::AnnullaIncompleto() {
+    if (Esito == EsitoOk) return;
+    // A mix of the panel's blocks and the previous ones would be shown, and saved, under the name
+    // of a file that never held it.
+    if (immaginePrima_) ConfigCentrale = *immaginePrima_;
+    // Slots past the blocks received still hold an earlier read's or file's events, which the list
+    // would show as the panel's.
+    if (coda_) coda_->NumEventi = std::uint8_t(std::min<int>(coda_->NumEventi, eventiRicevuti_));
 }
 
 void TThreadCom::Termina(std::uint8_t Risultato) {
     Esito = Risultato;
+    AnnullaIncompleto();
     Sincronizza([this] { MostraEsito(); });
 }
 
 void TThreadCom::MostraEsito() {
-    finestre_.AggiornaFormDaConfig();
+    // The controls may hold edits not yet in the image: they are replaced only by an image the
+    // operation has made, a whole receive's, or a send's (which read the controls itself first).
+    // A failed receive has put the image back, and the queue operations never touch it.
+    if (Operazione == OpInviaConfigurazione || (Operazione == OpRiceviConfigurazione && Esito == EsitoOk))
+        finestre_.AggiornaFormDaConfig();
     finestre_.ImpostaCaption(Esito == EsitoOk ? StrComOk : StrComNonOk);
     finestre_.MostraOkbutton();
 }
 
 void TThreadCom::RiceviConfigurazione(TLinkComando& l) {
+    immaginePrima_ = std::make_unique<const TConfigCentrale>(ConfigCentrale);
     if (!Inizio(l, NumPassiConfigurazione, true)) return;
     Sincronizza([this] { finestre_.ImpostaMassimoGauge(NumPassiConfigurazione); });
     bool ok = Passo(LeggiDatiGenerali(l)) && Passo(LeggiNumTel(l));
@@ -138,7 +170,7 @@ void TThreadCom::RiceviConfigurazione(TLinkComando& l) {
     ok = ok && Passo(LeggiDataOra(l));
     for (std::uint8_t b = 0; ok && b < (NumInseritori + InseritoriPerBlocco - 1) / InseritoriPerBlocco; ++b)
         ok = Passo(LeggiBloccoInseritori(l, b));
-    ok = ok && Passo(LeggiDatiGprsCid(l)) && Passo(LeggiTabelleCid(l)) && Passo(FineComunicazione(l));
+    ok = ok && Passo(LeggiDatiGprsCid(l)) && Passo(LeggiTabelleCid(l)) && PassoFinale(FineComunicazione(l));
     // Only a whole image says it is a format-11 image of this model.
     if (ok) {
         ConfigCentrale.IdCentrale = IdVm415;
@@ -153,7 +185,7 @@ void TThreadCom::InviaConfigurazione(TLinkComando& l) {
     // The general block first, so that the fields no control shows keep the panel's values; then
     // the controls on top of it.
     Esito = LeggiDatiGenerali(l);
-    bool ok = Esito == EsitoOk;
+    bool ok = Esito == EsitoOk && !Fermato();
     if (ok) Sincronizza([this] { finestre_.AggiornaConfigDaForm(); });
     ok = ok && Passo(ScriviDatiGenerali(l)) && Passo(ScriviNumTel(l));
     for (std::uint8_t b = 0; ok && b < (NumZone + ZonePerBlocco - 1) / ZonePerBlocco; ++b)
@@ -161,7 +193,7 @@ void TThreadCom::InviaConfigurazione(TLinkComando& l) {
     ok = ok && Passo(ScriviDataOra(l));
     for (std::uint8_t b = 0; ok && b < (NumInseritori + InseritoriPerBlocco - 1) / InseritoriPerBlocco; ++b)
         ok = Passo(ScriviBloccoInseritori(l, b));
-    ok = ok && Passo(ScriviDatiGprsCid(l)) && Passo(ScriviTabelleCid(l)) && Passo(FineComunicazione(l));
+    ok = ok && Passo(ScriviDatiGprsCid(l)) && Passo(ScriviTabelleCid(l)) && PassoFinale(FineComunicazione(l));
     Termina(Esito);
 }
 
@@ -174,11 +206,12 @@ void TThreadCom::RiceviCoda(TLinkComando& l) {
         Termina(EsitoFallito);
         return;
     }
+    coda_ = coda;
     if (!Inizio(l, NumPassiCodaIniziale, false)) return;
     Esito = LeggiPuntatoriCoda(l);
-    bool ok = Esito == EsitoOk;
+    const bool puntatori = Esito == EsitoOk;
     int blocchi = 0;
-    if (ok) {
+    if (puntatori) {
         // The blocks that hold the events the panel counted, every one of which the store can hold.
         blocchi = NumBlocchiCoda(*coda);
         Sincronizza([&] {
@@ -189,14 +222,18 @@ void TThreadCom::RiceviCoda(TLinkComando& l) {
     } else {
         Sincronizza([this] { finestre_.Ridisegna(); });
     }
-    for (int b = 0; ok && b < blocchi; ++b)
-        ok = Passo(LeggiBloccoCoda(l, std::uint8_t(b)));
-    ok = ok && Passo(FineComunicazione(l));
+    bool ok = puntatori && !Fermato();
+    for (int b = 0; ok && b < blocchi; ++b) {
+        const std::uint8_t r = LeggiBloccoCoda(l, std::uint8_t(b));
+        if (r == EsitoOk) eventiRicevuti_ = EventiPerBlocco * (b + 1);
+        ok = Passo(r);
+    }
+    ok = ok && PassoFinale(FineComunicazione(l));
     Termina(Esito);
 }
 
 void TThreadCom::EliminaCoda(TLinkComando& l) {
     if (!Inizio(l, NumPassiEliminaCoda, true)) return;
-    [[maybe_unused]] const bool ok = Passo(CancellaCoda(l)) && Passo(FineComunicazione(l));
+    [[maybe_unused]] const bool ok = Passo(CancellaCoda(l)) && PassoFinale(FineComunicazione(l));
     Termina(Esito);
 }

@@ -8,12 +8,14 @@
 // (TThread::Synchronize) and the worker waits until it has been carried out. The windows are
 // reached through IFinestreThreadCom, which the window layer implements, so this unit stays free
 // of the GUI toolkit.
+#include "config/GlobalsVar.h"
 #include "link/EventStore.h"
 #include "link/LinkComando.h"
 #include "platform/thread/Thread.h"
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 // The four operations.
@@ -65,8 +67,8 @@ class TThreadCom final : public platform::TThread {
     // Waits for the operation to end (on the UI thread, hand-overs keep running meanwhile).
     ~TThreadCom() override;
 
-    // The outcome: EsitoOk, or the failing result (EsitoFallito for a failed check). Read it once
-    // the thread has ended.
+    // The outcome: EsitoOk, or the failing result (EsitoFallito for a failed check, and for a chain
+    // cut short by Terminate). Read it once the thread has ended.
     std::uint8_t Esito = EsitoFallito;
     const std::uint8_t Operazione;
     TComThread Com;
@@ -87,12 +89,27 @@ class TThreadCom final : public platform::TThread {
     bool Inizio(TLinkComando& Link, int MassimoGauge, bool RichiedeAbilitazione);
     // The identification check; true to go on. On false it has shown the outcome itself.
     bool ControllaVersione(TLinkComando& Link, bool RichiedeAbilitazione);
-    // Runs on the UI thread: image into the controls, outcome caption, OK button.
+    // Runs on the UI thread: the image into the controls when the operation may have changed it,
+    // outcome caption, OK button.
     void MostraEsito();
     // Records a command's result and moves the gauge when it succeeded; true to go on.
     bool Passo(std::uint8_t Risultato);
+    // The same for the last command of a chain, after which nothing is left to cut short.
+    bool PassoFinale(std::uint8_t Risultato);
+    // True, with the outcome a failure, once the worker has been told to end.
+    bool Fermato();
+    // Takes back what an operation that did not succeed stored: the image a receive began with,
+    // the events of the blocks a queue read did not get.
+    void AnnullaIncompleto();
+    // Esito := Risultato, AnnullaIncompleto when it is a failure, then the outcome shown.
     void Termina(std::uint8_t Risultato);
     void Sincronizza(const std::function<void()>& Chiamata);
 
     IFinestreThreadCom& finestre_;
+    // Receive: the image as it was before the first command.
+    std::unique_ptr<const TConfigCentrale> immaginePrima_;
+    // Queue read: the store being filled, and how many of its events the blocks received so far
+    // hold.
+    TCodaEventi* coda_ = nullptr;
+    int eventiRicevuti_ = 0;
 };

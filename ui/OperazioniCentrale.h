@@ -38,6 +38,6 @@ TComThread ComDelProgramma();
 std::uint8_t EseguiOperazioneCentrale(std::uint8_t Operazione);
 // The worker of the operation being run, nullptr when none is. UI thread only.
 const TThreadCom* OperazioneCentraleInCorso();
-// The program is closing: the worker of the operation being run, if any, sends no further command.
-// UI thread only.
+// The program is closing: the worker of the operation being run, if any, sends no further command
+// and reports an operation it leaves unfinished as failed. UI thread only.
 void InterrompiOperazioneCentrale();

@@ -139,7 +139,7 @@ TEST_F(FileConfigTest, ReadReplacesTheImageAndReportsOk) {
     EXPECT_EQ(dialogs.FileDialogs()[0].Filter, "File Vm415 (*.415)|*.415");
 }
 
-TEST_F(FileConfigTest, RefusedFilesLeaveTheImageAndTakeTheName) {
+TEST_F(FileConfigTest, RefusedFilesLeaveTheImageAndTheOpenFile) {
     TConfigCentrale formato10 = Immagine(11);
     formato10.VersioneCentrale = 10;
     ScriviFile("vecchio.415", formato10);
@@ -154,6 +154,7 @@ TEST_F(FileConfigTest, RefusedFilesLeaveTheImageAndTakeTheName) {
     dir.Write("lungo.415", lungo);
     fs::create_directory(dir.File("cartella.415"));
 
+    FileCorrente = dir.File("aperto.415");
     const auto prima = Bytes(ConfigCentrale);
     for (const char* nome :
          {"vecchio.415", "vm409.415", "corto.415", "lungo.415", "manca.415", "cartella.415"}) {
@@ -163,7 +164,7 @@ TEST_F(FileConfigTest, RefusedFilesLeaveTheImageAndTakeTheName) {
         ComandoLeggiFile(finestra);
         EXPECT_EQ(Messaggi(), (Msg{{MsgKind::Error, "File Error."}}));
         EXPECT_EQ(Bytes(ConfigCentrale), prima);
-        EXPECT_EQ(FileCorrente, dir.File(nome));
+        EXPECT_EQ(FileCorrente, dir.File("aperto.415"));
     }
     EXPECT_TRUE(finestra.Caption.empty());
     EXPECT_EQ(finestra.CopieInForm, 0);
@@ -179,7 +180,9 @@ TEST_F(FileConfigTest, CancelledReadChangesNothing) {
     EXPECT_TRUE(dialogs.Messages().empty());
 }
 
-TEST_F(FileConfigTest, SaveAfterARefusedReadTargetsTheRefusedFileAfterAsking) {
+// With no file open, a refused read leaves none open: Save asks for a name, and the refused file
+// keeps what it held.
+TEST_F(FileConfigTest, SaveAfterARefusedReadWithNoFileOpenAsksForAName) {
     TConfigCentrale formato10 = Immagine(11);
     formato10.VersioneCentrale = 10;
     ScriviFile("vecchio.415", formato10);
@@ -187,15 +190,15 @@ TEST_F(FileConfigTest, SaveAfterARefusedReadTargetsTheRefusedFileAfterAsking) {
     ComandoLeggiFile(finestra);
     dialogs.Clear();
 
-    dialogs.AnswerYes();
+    dialogs.ChooseFile(dir.File("nuovo"));
     ComandoSalvaApertoFile(finestra);
-    EXPECT_EQ(Messaggi(), (Msg{{MsgKind::Confirmation, dir.File("vecchio.415") + " sovrascrivere?"},
-                               {MsgKind::Information, "Ok"}}));
-    EXPECT_TRUE(dialogs.FileDialogs().empty());
+    EXPECT_EQ(Messaggi(), (Msg{{MsgKind::Information, "Ok"}}));
+    ASSERT_EQ(dialogs.FileDialogs().size(), 1u);
     TConfigCentrale atteso = finestra.Controlli;
     atteso.DataOraOrologio = 46000.5;
-    EXPECT_EQ(dir.Read("vecchio.415"), Bytes(atteso));
-    EXPECT_EQ(Bytes(ConfigCentrale), Bytes(atteso));
+    EXPECT_EQ(dir.Read("nuovo.415"), Bytes(atteso));
+    EXPECT_EQ(dir.Read("vecchio.415"), Bytes(formato10));
+    EXPECT_EQ(FileCorrente, dir.File("nuovo.415"));
 }
 
 TEST_F(FileConfigTest, AnsweringNoWritesNothingAndCopiesNoControls) {

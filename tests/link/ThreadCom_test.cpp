@@ -157,13 +157,16 @@ class ThreadComTest : public AmbienteCodec {
 
     // Runs one operation to its end and releases the worker.
     std::uint8_t Esegui(std::uint8_t Operazione) {
-        auto t = std::make_unique<TThreadCom>(false, TComThread{link, [this] { return connesso; }},
-                                              Operazione, finestre);
+        auto t = std::make_unique<TThreadCom>(true, TComThread{link, [this] { return connesso; }}, Operazione,
+                                              finestre);
+        lavoratore = t.get();
+        t->Start();
         EXPECT_EQ(t->Priority(), platform::TThreadPriority::tpIdle);
         EXPECT_TRUE(ui.RunUntil([&] { return t->Finished(); }, std::chrono::seconds(20)));
         t->WaitFor();
         testi = {t->StrAttendere, t->StrComOk, t->StrComNonOk, t->StrVersioneNoOk, t->StrNoAbilCom};
         const std::uint8_t e = t->Esito;
+        lavoratore = nullptr;
         t.reset();
         EXPECT_EQ(finestre.fuoriDalThreadUi, 0) << "a window was touched off the UI thread";
         return e;
@@ -191,6 +194,7 @@ class ThreadComTest : public AmbienteCodec {
     FinestreFinte finestre{reg, ui};
     LinkDoppio link;
     PannelloFinto pannello;
+    TThreadCom* lavoratore = nullptr; // the worker of the operation running
     bool connesso = true;
     struct {
         std::string attendere, ok, nonOk, versione, noAbil;
@@ -240,21 +244,45 @@ TEST_F(ThreadComTest, ReceiveReadsEveryBlockInOrderAndStampsTheImage) {
     EXPECT_LT(Indice("cmd 1"), Indice("ver11"));
 }
 
-TEST_F(ThreadComTest, ATimeOutAtZoneBlock4KeepsWhatCameBeforeAndStops) {
+// The blocks that came before the failure are not kept, and the controls (which may hold unsaved
+// edits) are not overwritten.
+TEST_F(ThreadComTest, ATimeOutAtZoneBlock4LeavesTheImageAndTheControls) {
+    const TConfigCentrale prima = ConfigCentrale;
     pannello.silenzioSu = {CmdLeggiBloccoZone, 4};
     EXPECT_EQ(Esegui(OpRiceviConfigurazione), EsitoFallito);
     std::vector<int> attesi{1, 3, 10, 13, 13, 13, 13, 13};
     EXPECT_EQ(Comandi(), attesi) << "nothing after the failed block, command 2 included";
-    for (int z = 0; z < NumZone; ++z)
-        EXPECT_EQ(ConfigCentrale.Zone[z].Descrizione.Leggi(), (z < 32 ? "P" : "old") + std::to_string(z))
-            << z;
-    EXPECT_EQ(ConfigCentrale.IdCentrale, 9);
-    EXPECT_EQ(ConfigCentrale.VersioneCentrale, 8);
+    EXPECT_EQ(std::memcmp(&prima, &ConfigCentrale, sizeof prima), 0) << "image as it was";
+    EXPECT_EQ(Indice("form"), -1) << "controls left as they were";
     EXPECT_EQ(finestre.valore, 7);
     EXPECT_EQ(finestre.massimo, 20);
     EXPECT_EQ(finestre.caption, testi.nonOk);
     EXPECT_TRUE(finestre.okVisibile);
     EXPECT_EQ(Finestre().back(), "show");
+}
+
+// The program closing: a chain cut short by the stop is a failure and keeps nothing it read; a chain
+// whose last command was already on its way when the stop came is complete.
+TEST_F(ThreadComTest, AStoppedReceiveIsAFailure) {
+    const TConfigCentrale prima = ConfigCentrale;
+    link.Pannello = [this](const TFrameComunic& q) {
+        if (q.Comando == CmdLeggiBloccoZone && q.Dati[0] == 2) lavoratore->Terminate();
+        return pannello(q);
+    };
+    EXPECT_EQ(Esegui(OpRiceviConfigurazione), EsitoFallito);
+    EXPECT_EQ(Comandi(), (std::vector<int>{1, 3, 10, 13, 13, 13}));
+    EXPECT_EQ(std::memcmp(&prima, &ConfigCentrale, sizeof prima), 0);
+    EXPECT_EQ(finestre.caption, testi.nonOk);
+    EXPECT_TRUE(finestre.okVisibile);
+
+    link.Richieste.clear();
+    link.Pannello = [this](const TFrameComunic& q) {
+        if (q.Comando == CmdFineComunicazione) lavoratore->Terminate();
+        return pannello(q);
+    };
+    EXPECT_EQ(Esegui(OpRiceviConfigurazione), EsitoOk);
+    EXPECT_EQ(Comandi(), Ricezione());
+    EXPECT_EQ(ConfigCentrale.IdCentrale, 164);
 }
 
 TEST_F(ThreadComTest, AnotherModelOrVersionEndsTheCommunicationAndLeavesTheImage) {
@@ -268,11 +296,11 @@ TEST_F(ThreadComTest, AnotherModelOrVersionEndsTheCommunicationAndLeavesTheImage
         EXPECT_EQ(Esegui(OpRiceviConfigurazione), EsitoFallito);
         EXPECT_EQ(Comandi(), (std::vector<int>{1, 2}));
         EXPECT_EQ(std::memcmp(&prima, &ConfigCentrale, sizeof prima), 0) << "image unchanged";
-        // The outcome is shown (controls refreshed, OK button), then its caption replaced.
+        // The outcome is shown, then its caption replaced.
         const auto f = Finestre();
-        EXPECT_EQ(std::vector<std::string>(f.end() - 4, f.end()),
-                  (std::vector<std::string>{"form", "caption " + testi.nonOk, "show",
-                                            "caption " + testi.versione}));
+        EXPECT_EQ(std::vector<std::string>(f.end() - 3, f.end()),
+                  (std::vector<std::string>{"caption " + testi.nonOk, "show", "caption " + testi.versione}));
+        EXPECT_EQ(std::count(f.begin(), f.end(), "form"), 0);
         EXPECT_EQ(finestre.valore, 0);
         EXPECT_EQ(std::count(f.begin(), f.end(), "ver11"), 0);
     }
@@ -303,7 +331,10 @@ TEST_F(ThreadComTest, ALinkNotConnectedSendsNothing) {
         reg.voci.clear();
         EXPECT_EQ(Esegui(op), EsitoFallito);
         EXPECT_TRUE(link.Richieste.empty());
-        EXPECT_EQ(Finestre(), (std::vector<std::string>{"zero", "form", "caption " + testi.nonOk, "show"}));
+        // Only a send refreshes the controls whatever its outcome: it read them into the image first.
+        std::vector<std::string> attese{"zero", "caption " + testi.nonOk, "show"};
+        if (op == OpInviaConfigurazione) attese.insert(attese.begin() + 1, "form");
+        EXPECT_EQ(Finestre(), attese);
         EXPECT_EQ(finestre.valore, 0);
     }
 }
@@ -345,6 +376,27 @@ TEST_F(ThreadComTest, EventQueueReadsOnlyTheBlocksThatHoldEvents) {
             EXPECT_EQ(coda.Eventi[i].Tipo, i % 256);
         const auto f = Finestre();
         EXPECT_EQ(f[1], "max 10") << "the gauge length before the count is known";
+    }
+}
+
+// The store held 100 events of an earlier read; the panel counts 65 (four blocks). A read that fails
+// keeps only the events it received, so that no earlier event is listed as the panel's.
+TEST_F(ThreadComTest, AFailedEventQueueReadKeepsOnlyTheEventsItReceived) {
+    struct Caso {
+        std::uint8_t comando;
+        int blocco, eventi;
+    };
+    pannello.eventi = 65;
+    for (Caso c : {Caso{CmdLeggiBloccoCoda, 2, 40}, Caso{CmdLeggiPuntatoriCoda, -1, 0}}) {
+        SCOPED_TRACE(int(c.comando));
+        coda.NumEventi = 100;
+        for (auto& e : coda.Eventi)
+            e.Tipo = 200;
+        pannello.silenzioSu = {c.comando, c.blocco};
+        EXPECT_EQ(Esegui(OpRiceviCoda), EsitoFallito);
+        EXPECT_EQ(coda.NumEventi, c.eventi);
+        for (int i = 0; i < coda.NumEventi; ++i)
+            EXPECT_EQ(coda.Eventi[i].Tipo, i);
     }
 }
 

@@ -97,7 +97,7 @@ class FileMenu : public ProgramWindows {
 
 } // namespace
 
-TEST_F(FileMenu, ReadNamesTheFileInTheCaptionARefusedOneBecomesOnlyTheSaveTarget) {
+TEST_F(FileMenu, ReadNamesTheFileInTheCaptionARefusedOneChangesNeitherItNorTheSaveTarget) {
     // A name with characters beyond Latin-1, which the caption must still spell right.
     const std::string buono = documenti_.File("Caffè – Roma.415");
     documenti_.Write("Caffè – Roma.415", Bytes(ConfigDiProva()));
@@ -115,10 +115,11 @@ TEST_F(FileMenu, ReadNamesTheFileInTheCaptionARefusedOneBecomesOnlyTheSaveTarget
     EXPECT_EQ(Messaggio(MsgKind::Error), "File Error.");
     EXPECT_EQ(Caption(), QString::fromUtf8("Centrale Vm415 - " + buono)) << "it names the image shown";
 
+    // Save still writes to the file whose image is on show, not over the refused one.
     dialogs_.AnswerNo();
     MainFrm->MiSalvaApertoFile->trigger();
     EXPECT_EQ(Messaggio(MsgKind::Confirmation),
-              QString::fromUtf8(documenti_.File("vecchio.415") + " File already exists. Overwrite?"));
+              QString::fromUtf8(buono + " File already exists. Overwrite?"));
     EXPECT_EQ(documenti_.Read("vecchio.415"), Bytes(vecchio));
 }
 

@@ -32,6 +32,8 @@ bool FaultInjector::DropReply() {
 }
 
 void FaultInjector::Disguise(Frame& reply) const {
+    const bool blockRead = reply.Command == 13 || reply.Command == 15 || reply.Command == 16;
+    if (settings_.WrongBlock && blockRead && !reply.Data.empty()) ++reply.Data[0];
     if (settings_.WrongCommand) reply.Command = static_cast<std::uint8_t>(reply.Command % 22 + 1);
     if (settings_.WrongLength) {
         if (reply.Data.size() < MaxFrameData)

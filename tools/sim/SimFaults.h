@@ -18,6 +18,7 @@ struct FaultSettings {
     std::uint64_t Seed = 1;
     bool WrongCommand = false; // every reply carries another command code
     bool WrongLength = false;  // every reply carries one data byte too many
+    bool WrongBlock = false;   // every reply to a block read names the block after the one asked for
     // Each reply to a block read (zones, keypads, events) comes again just before the next reply,
     // as a datagram repeated or held up on the way would.
     bool LateBlockCopies = false;
