@@ -8,16 +8,15 @@
 #include "link/ThreadCom.h"
 #include "link/def_ver11.h"
 #include "platform/fs/ProgramFolder.h"
-#include "platform/fs/SettingsFolder.h"
 #include "platform/gui/qt/QtText.h"
 #include "platform/gui/qt/QtUiThread.h"
-#include "platform/win32/Win32Registry.h"
 #include "tests/link/LinkDoppio.h"
 #include "tests/support/Simulatore.h"
 #include "ui/Attesa.h"
 #include "ui/Finestre.h"
 #include "ui/Main.h"
 #include "ui/OperazioniCentrale.h"
+#include "ui/bench/CartellaImpostazioniBench.h"
 
 #include <QAction>
 #include <QApplication>
@@ -56,6 +55,9 @@ using testing_support::Simulatore;
 // The program's windows and settings, made once for the whole run by Main below. Not a static:
 // the application has to go before the GUI library's own statics, which a static outlives.
 class Programma {
+    // First made and last gone: the program's settings, and its language table, are kept there.
+    TCartellaImpostazioniBench impostazioni_;
+
   public:
     static Programma& Istanza() { return *istanza_; }
 
@@ -86,7 +88,7 @@ class Programma {
     // How often the "user" looks whether the OK button is there.
     void ImpostaAttenzioneUtente(std::chrono::milliseconds ogni) { utente_.start(ogni); }
 
-    std::string cartella;
+    const std::string cartella = impostazioni_.Percorso();
     std::unique_ptr<Simulatore> sim;
     std::unique_ptr<TKivModCom> com;
 
@@ -94,12 +96,8 @@ class Programma {
         if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
         app_ = std::make_unique<QApplication>(argc_, argv_);
         ui_ = std::make_unique<platform::gui::QtUiThread>();
-        char modello[] = "/tmp/vm415-worker-bench-XXXXXX";
-        cartella = ::mkdtemp(modello);
         std::filesystem::copy_file(CartellaEseguibile() + "/Lingue.csv", cartella + "/Lingue.csv");
         platform::SetProgramFolder(cartella);
-        platform::SetSettingsFolder(cartella);
-        win32::SetRegistryFolder(cartella + "/registry");
         CreaFinestre();
         MostraMainFrm();
         QObject::connect(&utente_, &QTimer::timeout, [] {
@@ -117,7 +115,6 @@ class Programma {
         sim.reset();
         DistruggiFinestre();
         ui_.reset();
-        std::filesystem::remove_all(cartella);
     }
     Programma(const Programma&) = delete;
     Programma& operator=(const Programma&) = delete;

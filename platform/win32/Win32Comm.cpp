@@ -1,5 +1,6 @@
 #include "platform/win32/Win32Comm.h"
 
+#include "platform/win32/Win32Access.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32Tty.h"
 
@@ -30,7 +31,19 @@ using Clock = std::chrono::steady_clock;
 // of them can wake a poll.
 constexpr int kSampleMs = 10;
 
-thread_local DWORD tlsLastError = 0;
+// The thread's last error, with the text a failed call left for it when it knew more than the code
+// tells (SysErrorMessage gives it while that error stands).
+struct LastError {
+    DWORD code = 0;
+    std::string text;
+    LastError& operator=(DWORD c) {
+        code = c;
+        text.clear();
+        return *this;
+    }
+    operator DWORD() const { return code; }
+};
+thread_local LastError tlsLastError;
 
 BOOL Fail(DWORD code) {
     tlsLastError = code;
@@ -373,6 +386,7 @@ void SetLastError(DWORD code) {
 }
 
 std::string SysErrorMessage(DWORD code) {
+    if (code == tlsLastError.code && !tlsLastError.text.empty()) return tlsLastError.text;
     switch (code) {
     case ERROR_SUCCESS:
         return "The operation completed successfully";
@@ -381,8 +395,7 @@ std::string SysErrorMessage(DWORD code) {
     case ERROR_FILE_NOT_FOUND:
         return "The system cannot find the file specified";
     case ERROR_ACCESS_DENIED:
-        return "Access is denied (the port is in use by another program, or this user may not use it: "
-               "join the \"dialout\" group and log in again)";
+        return AccessDeniedText();
     case ERROR_INVALID_HANDLE:
         return "The handle is invalid";
     case ERROR_NOT_ENOUGH_MEMORY:
@@ -458,7 +471,9 @@ HANDLE CreateFileA(const char* name, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) 
     }
     const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        tlsLastError = ErrnoToError(errno);
+        const int e = errno;
+        tlsLastError = ErrnoToError(e);
+        if (e == EACCES || e == EPERM) tlsLastError.text = AccessDeniedText(path);
         return INVALID_HANDLE_VALUE;
     }
     // Exclusive use: flock keeps out other programs that respect it (and ourselves), TIOCEXCL the rest.

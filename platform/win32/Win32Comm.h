@@ -49,6 +49,8 @@ DWORD WaitForSingleObject(HANDLE h, DWORD milliseconds);
 DWORD GetLastError();
 void SetLastError(DWORD code);
 // The system's text for an error code, without the trailing period (as the class library gives it).
+// For the thread's last error it says what the failed call knew beyond the code: a port refused for
+// lack of permission is named with its owner and mode when the hint to join "dialout" would not help.
 std::string SysErrorMessage(DWORD code);
 DWORD GetTickCount();
 void Sleep(DWORD milliseconds);

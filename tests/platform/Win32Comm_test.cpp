@@ -1,13 +1,20 @@
 // The Win32 serial calls over a pseudo-terminal: open rules, line settings, time-outs, the
 // overlapped event wait and its wake-ups, error counters, purges, hang-up.
+#include "platform/win32/Win32Access.h"
 #include "platform/win32/Win32Comm.h"
 #include "platform/win32/Win32Registry.h"
 #include "serial/SerialTestSupport.h"
 #include "support/Attesa.h"
+#include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <grp.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace win32;
 using namespace std::chrono_literals;
@@ -74,6 +81,59 @@ TEST_F(Win32CommTest, OpenResolvesComNamesAndRefusesMissingOrBusyPorts) {
     EXPECT_FALSE(CloseHandle(h));
     EXPECT_EQ(GetLastError(), ERROR_INVALID_HANDLE);
     Open(); // free again once closed
+}
+
+TEST(Win32Access, AUserAlreadyInDialoutIsToldWhoMayUseTheDeviceNotToJoinIt) {
+    struct stat device {};
+    device.st_mode = S_IFCHR | 0660;
+    const gid_t dialout = 20;
+    EXPECT_EQ(AccessDeniedText("/dev/ttyUSB0", &device, {1000, dialout}, dialout),
+              "Access is denied (this user is already in the \"dialout\" group; /dev/ttyUSB0 is owned by "
+              "root:root, mode crw-rw----)");
+    device.st_uid = 3999999;
+    device.st_gid = 3999998;
+    device.st_mode = S_IFCHR | S_ISGID | 0620;
+    EXPECT_NE(
+        AccessDeniedText("/dev/ttyS0", &device, {dialout}, dialout).find("3999999:3999998, mode crw--wS---"),
+        std::string::npos);
+
+    for (const std::optional<gid_t> gruppo : {std::optional<gid_t>(dialout), std::optional<gid_t>()}) {
+        EXPECT_EQ(AccessDeniedText("/dev/ttyUSB0", &device, {1000}, gruppo), AccessDeniedText());
+    }
+    EXPECT_EQ(AccessDeniedText("/dev/ttyUSB0", nullptr, {dialout}, dialout), AccessDeniedText());
+    EXPECT_NE(AccessDeniedText().find("join the \"dialout\" group"), std::string::npos);
+}
+
+// The refusal reaches the port's error text. The test thread alone becomes a member of "dialout"
+// without the right to override file permissions (the raw calls change the calling thread only).
+TEST(Win32Access, APortRefusedForLackOfPermissionIsNamedInTheErrorText) {
+    const group* g = ::getgrnam("dialout");
+    if (::geteuid() != 0 || !g) GTEST_SKIP() << "needs root and a \"dialout\" group";
+    const gid_t dialout = g->gr_gid;
+    testing_support::TempFolder cartella;
+    cartella.Write("ttyUSB0", "");
+    const std::string percorso = cartella.File("ttyUSB0");
+    std::filesystem::permissions(percorso, std::filesystem::perms::none);
+    bool preparato = false;
+    std::string testo, dopo;
+    std::thread([&] {
+        __user_cap_header_struct intestazione{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct poteri[2]{};
+        if (::syscall(SYS_setgroups, 1, &dialout) != 0 || ::syscall(SYS_capget, &intestazione, poteri) != 0)
+            return;
+        poteri[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        if (::syscall(SYS_capset, &intestazione, poteri) != 0) return;
+        preparato = true;
+        if (CreateFileA(percorso.c_str(), 0, 0, nullptr, OPEN_EXISTING, 0, nullptr) != INVALID_HANDLE_VALUE)
+            return;
+        testo = SysErrorMessage(GetLastError());
+        SetLastError(ERROR_ACCESS_DENIED); // another refusal, of which nothing more is known
+        dopo = SysErrorMessage(GetLastError());
+    }).join();
+    if (!preparato) GTEST_SKIP() << "the thread's groups and capabilities could not be set";
+    EXPECT_EQ(testo, "Access is denied (this user is already in the \"dialout\" group; " + percorso +
+                         " is owned by root:root, mode ----------)");
+    EXPECT_EQ(dopo, AccessDeniedText());
 }
 
 TEST_F(Win32CommTest, CommStateIsCheckedAppliedAndReadBack) {

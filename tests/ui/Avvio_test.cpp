@@ -46,6 +46,7 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -206,6 +207,14 @@ struct FileGuasto {
     Guasto Come;
 };
 
+// The file and its fault ("Lingue_csv_Fifo"): the same test name in every build.
+static std::string NomeGuasto(const testing::TestParamInfo<FileGuasto>& info) {
+    std::string nome = info.param.Nome;
+    std::replace(nome.begin(), nome.end(), '.', '_');
+    const char* const guasti[] = {"Cartella", "Fifo", "ErroreLettura"};
+    return nome + "_" + guasti[int(info.param.Come)];
+}
+
 class FileDatiIlleggibili : public Avvio, public testing::WithParamInterface<FileGuasto> {};
 
 TEST_P(FileDatiIlleggibili, TheProgramStartsWithoutItAndSaysSoOnce) {
@@ -261,7 +270,8 @@ INSTANTIATE_TEST_SUITE_P(Avvio, FileDatiIlleggibili,
                                          FileGuasto{"operatorigsm.csv", Guasto::ErroreLettura},
                                          FileGuasto{"logo.jpg", Guasto::Cartella},
                                          FileGuasto{"logo.jpg", Guasto::Fifo},
-                                         FileGuasto{"logo.jpg", Guasto::ErroreLettura}));
+                                         FileGuasto{"logo.jpg", Guasto::ErroreLettura}),
+                         NomeGuasto);
 
 TEST(MessaggiQt, QtsOwnMessagesReachStderrAsTheProgramsLines) {
     std::vector<std::string> log;

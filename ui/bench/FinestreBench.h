@@ -1,11 +1,12 @@
 #pragma once
-// What the window benchmarks share: the application set up as the program sets it up, the
-// program's windows made and the main window shown (without the closing's fixed pauses), and a
-// dialog service that answers at once.
+// What the window benchmarks share: the application set up as the program sets it up, with its
+// settings in a temporary folder, the program's windows made and the main window shown (without
+// the closing's fixed pauses), and a dialog service that answers at once.
 #include "platform/gui/Dialogs.h"
 #include "ui/Applicazione.h"
 #include "ui/Finestre.h"
 #include "ui/Main.h"
+#include "ui/bench/CartellaImpostazioniBench.h"
 
 #include <QApplication>
 #include <chrono>
@@ -35,6 +36,7 @@ class TFinestreBench {
         return argc;
     }
 
+    TCartellaImpostazioniBench impostazioni_;
     int argc_ = 1;
     TTempiChiusura tempi_ = TempiChiusuraMainFrm;
     QApplication app_;

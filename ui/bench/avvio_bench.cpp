@@ -10,6 +10,7 @@
 #include "ui/Applicazione.h"
 #include "ui/Finestre.h"
 #include "ui/Main.h"
+#include "ui/bench/CartellaImpostazioniBench.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -95,6 +96,7 @@ std::string MemoriaResidente() {
 } // namespace
 
 int main(int argc, char** argv) {
+    TCartellaImpostazioniBench impostazioni;
     const auto lancio = Orologio::now();
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     int argcQt = 1;
