@@ -331,20 +331,21 @@ TEST_F(ServerUdp, ARestartRightAfterAnEndSendsCommand22AndWaitsForNoReply) {
 // transactions are waiting for is not among its datagrams, nor does anything of them go to it.
 TEST_F(ServerUdp, ATransactionOfAnEndedSessionNeverTalksToThePanelAcceptedAgain) {
     Connetti();
-    auto esito = InviaDopo(Comando(1, 3));
-    EXPECT_EQ(panel->Ricevi(), "020101FC03");
-    link.TerminaConnessioneUdp(); // command 22 finds the link busy
-    Connetti();
-    panel->Invia("020401A40B014903");
-    EXPECT_EQ(esito.get(), EsitoFallito);
-
     link.AttesaPrimoInvio = 300ms;
-    esito = InviaDopo(Comando(1, 3));
+    auto esito = InviaDopo(Comando(1, 3));
     Attendi([&] { return link.Stato().InvioInCorso; });
-    link.TerminaConnessioneUdp(); // in the pause before the first send
+    link.TerminaConnessioneUdp(); // in the pause before the first send; command 22 finds the link busy
     Connetti();
     EXPECT_EQ(esito.get(), EsitoFallito);
     EXPECT_EQ(panel->Ricevi(200ms), "<none>");
+
+    link.AttesaPrimoInvio = 25ms;
+    esito = InviaDopo(Comando(1, 3));
+    EXPECT_EQ(panel->Ricevi(), "020101FC03");
+    link.TerminaConnessioneUdp();
+    Connetti();
+    panel->Invia("020401A40B014903");
+    EXPECT_EQ(esito.get(), EsitoFallito);
 }
 
 TEST_F(ServerUdp, EndingDuringATransactionSendsNothingAndTheTransactionFails) {
