@@ -495,8 +495,8 @@ void TServerUdpLink::AvviaChiusura(TDestinazione D) {
 void TServerUdpLink::ChiudiSessione(const TDestinazione& D) {
     try {
         TLinkChiusura link(*this, D);
-        // Busy when a transaction of the worker holds the link: then it is not sent, and that
-        // transaction ends as soon as the session below is gone.
+        // Busy when another transaction holds the link: then it is not sent, and a transaction of
+        // the ending connection ends as soon as the session below is gone.
         TerminaConnessioneRemota(link);
     } catch (...) {
         // The connection ends here whether or not the panel was told.
