@@ -24,17 +24,17 @@ std::string DaInviare(const platform::net::UdpPeer& p) {
 
 } // namespace
 
-// Command 22 of an ending connection goes to that connection's panel, which no longer counts as
+// Command 22 on the closing thread goes to the panel it was made for, which no longer counts as
 // connected for anyone choosing a link.
 class TServerUdpLink::TLinkChiusura final : public TLinkComando {
   public:
-    TLinkChiusura(TServerUdpLink& l, std::uint64_t s) : l_(l), s_(s) {}
-    std::uint8_t InviaComando(const TFrameComunic& Frame) override { return l_.InviaComandoUdp(Frame, s_); }
+    TLinkChiusura(TServerUdpLink& l, const TDestinazione& d) : l_(l), d_(d) {}
+    std::uint8_t InviaComando(const TFrameComunic& Frame) override { return l_.Transazione(Frame, d_); }
     void CopiaRisposta(TFrameComunic& Frame) override { l_.CopiaRisposta(Frame); }
 
   private:
     TServerUdpLink& l_;
-    std::uint64_t s_;
+    const TDestinazione d_;
 };
 
 TServerUdpLink::TServerUdpLink(platform::MonotonicClock Orologio) : orologio_(Orologio), rx_(Orologio) {}
@@ -116,12 +116,13 @@ void TServerUdpLink::UDPServerUDPRead(const std::uint8_t* Dati, std::size_t Lung
                           std::to_string(MaxDatagramma));
         } else if (Dati[0] == '*' && Dati[Lunghezza - 1] == '#') {
             Hello(Dati, Lunghezza, Da, log);
-        } else if (sessione_ == 0 || !(Da == peer_)) {
-            // Only the panel the user accepted may answer: anyone else could read the
-            // configuration or forge replies.
-            log.push_back("Dropped: not from the connected panel" +
-                          (sessione_ != 0 ? " " + peer_.Indirizzo + ": " + std::to_string(peer_.Porta)
-                                          : std::string()));
+        } else if (const platform::net::UdpPeer* atteso = PannelloAtteso(); !atteso || !(Da == *atteso)) {
+            // Only the panel the user accepted may answer (or, while command 22 goes to a refused
+            // panel, that panel): anyone else could read the configuration or forge replies.
+            const bool rifiutato = invioInCorso_ && chiusuraInvio_ && sessioneInvio_ == 0;
+            log.push_back(
+                std::string("Dropped: not from the ") + (rifiutato ? "refused" : "connected") + " panel" +
+                (atteso ? " " + atteso->Indirizzo + ": " + std::to_string(atteso->Porta) : std::string()));
         } else {
             log.emplace_back(reinterpret_cast<const char*>(Dati), Lunghezza);
             for (std::size_t i = 0; i + 1 < Lunghezza; i += 2)
@@ -209,18 +210,22 @@ bool TServerUdpLink::CodificaTestoFrame(const TFrameComunic& Frame, std::string&
     return intero;
 }
 
-bool TServerUdpLink::InviaFrameUdp(std::vector<std::string>& Log) {
+bool TServerUdpLink::InviaFrameUdp(std::vector<std::string>& Log, bool Primo) {
     const auto adesso = orologio_();
     scadenzaLink_ = adesso + TempoLink;
-    if (peer_.Porta != 0 && serverAttivo_ && !TransazioneSenzaSessione()) {
+    // Command 22 on the closing thread makes its first send even when it must give way at once: the
+    // panel is told all the same, and only the wait for its reply is given up.
+    const bool invia = peerInvio_.Porta != 0 && ((serverAttivo_ && !TransazioneSenzaSessione()) ||
+                                                 (Primo && chiusuraInvio_ && !ChiusuraAnnullata()));
+    if (invia) {
         std::string testo;
         if (!CodificaTestoFrame(richiesta_, testo)) {
             Log.insert(Log.end(), {"Errore Invio: frame too long for a datagram", ""});
             return false;
         }
         scadenzaRisposta_ = adesso + TempoRisposta;
-        if (server_.Send(peer_, testo))
-            Log.insert(Log.end(), {DaInviare(peer_), testo, ""});
+        if (server_.Send(peerInvio_, testo))
+            Log.insert(Log.end(), {DaInviare(peerInvio_), testo, ""});
         else
             Log.insert(Log.end(), {"Errore Invio", ""});
     } else {
@@ -229,8 +234,20 @@ bool TServerUdpLink::InviaFrameUdp(std::vector<std::string>& Log) {
     return true;
 }
 
+const platform::net::UdpPeer* TServerUdpLink::PannelloAtteso() const {
+    if (invioInCorso_) return peerInvio_.Porta != 0 ? &peerInvio_ : nullptr;
+    return sessione_ != 0 ? &peer_ : nullptr;
+}
+
 bool TServerUdpLink::TransazioneSenzaSessione() const {
-    return sessioneInvio_ == 0 || sessioneInvio_ != sessione_ || fermateInvio_ != fermate_;
+    if (programmaInChiusura_ || fermateInvio_ != fermate_) return true;
+    if (chiusuraInvio_) return chiusureInvio_ != chiusure_ || ChiusuraAnnullata();
+    return sessioneInvio_ == 0 || sessioneInvio_ != sessione_;
+}
+
+bool TServerUdpLink::ChiusuraAnnullata() const {
+    // The ending connection was followed by another, or the refused panel has since been accepted.
+    return sessioneInvio_ != 0 ? sessioneInvio_ != sessione_ : SessioneAttiva() != 0 && peer_ == peerInvio_;
 }
 
 std::uint8_t TServerUdpLink::ControllaRispostaUdp(std::vector<std::string>& Log) {
@@ -254,6 +271,11 @@ std::uint8_t TServerUdpLink::ControllaRispostaUdp(std::vector<std::string>& Log)
     if (risposta_.Comando != 0) {
         switch (ConfrontaRisposta(richiesta_, risposta_)) {
         case TRisposta::Corrisponde:
+            if (tentativi_ > 1) {
+                // The reply to an earlier send may still come after this one.
+                quieteFino_ = scadenzaRisposta_;
+                quietePeer_ = peerInvio_;
+            }
             scadenzaSessione_ = orologio_() + TempoSessione;
             richiesta_.Comando = 0;
             esitoInvio_ = EsitoOk;
@@ -294,31 +316,73 @@ std::uint8_t TServerUdpLink::InviaComandoUdp(const TFrameComunic& Frame) {
 }
 
 std::uint8_t TServerUdpLink::InviaComandoUdp(const TFrameComunic& Frame, std::uint64_t S) {
+    TDestinazione d;
     {
         std::lock_guard lock(m_);
-        if (programmaInChiusura_) return EsitoFallito;
+        d.Sessione = S;
+        if (S != 0 && S == sessione_) d.Peer = peer_;
+        d.Fermate = fermate_;
+    }
+    return Transazione(Frame, d);
+}
+
+std::uint8_t TServerUdpLink::Transazione(const TFrameComunic& Frame, const TDestinazione& D) {
+    {
+        std::unique_lock lock(m_);
+        if (programmaInChiusura_ && !D.Chiusura) return EsitoFallito;
+        // Command 22 to a refused panel, or to the panel of a connection already ended, never holds
+        // up the connection that is up: it gives way once its first datagram has gone.
+        while (invioInCorso_ && chiusuraInvio_ && !D.Chiusura && !programmaInChiusura_ && D.Sessione != 0 &&
+               D.Sessione == SessioneAttiva()) {
+            if (chiusureInvio_ == chiusure_) {
+                ++chiusure_;
+                arrivato_.notify_all();
+            }
+            lock.unlock();
+            AttendiPasso();
+            lock.lock();
+        }
         if (invioInCorso_) return EsitoOccupato;
         invioInCorso_ = true;
-        AzzeraRicezioneUdp();
-        sessioneInvio_ = S;
-        fermateInvio_ = fermate_;
+        sessioneInvio_ = D.Sessione;
+        peerInvio_ = D.Peer;
+        fermateInvio_ = D.Fermate;
+        chiusureInvio_ = D.Chiusure;
+        chiusuraInvio_ = D.Chiusura;
     }
     struct Fine {
         TServerUdpLink& l;
         ~Fine() {
-            std::lock_guard lock(l.m_);
-            l.invioInCorso_ = false;
-            l.sessioneInvio_ = 0;
+            {
+                std::lock_guard lock(l.m_);
+                l.invioInCorso_ = false;
+                l.chiusuraInvio_ = false;
+                l.sessioneInvio_ = 0;
+                l.peerInvio_ = {};
+            }
+            l.arrivato_.notify_all();
         }
     } fine{*this};
     std::this_thread::sleep_for(AttesaPrimoInvio);
+    // A second copy of the last reply of this panel may still come: it must not answer this request.
+    for (;;) {
+        {
+            std::lock_guard lock(m_);
+            if (TransazioneSenzaSessione() || !(quietePeer_ == peerInvio_) || orologio_() > quieteFino_)
+                break;
+        }
+        AttendiPasso();
+    }
     std::vector<std::string> log;
     std::uint8_t esito = EsitoOccupato;
     {
         std::lock_guard lock(m_);
+        // Whatever came before this send (a late copy, a reply to an earlier request) is no reply
+        // to it; the listener takes this lock too, so nothing slips between the clear and the send.
+        AzzeraRicezioneUdp();
         richiesta_ = Frame;
         tentativi_ = 1;
-        if (!InviaFrameUdp(log)) {
+        if (!InviaFrameUdp(log, true)) {
             richiesta_.Comando = 0;
             esitoInvio_ = esito = EsitoFallito;
         }
@@ -370,8 +434,7 @@ void TServerUdpLink::Timer1Timer() {
                 scadenzaSessione_ = adesso + TempoSessione;
                 scadenzaLink_ = adesso + TempoLink;
             }
-            // Refusing a panel that is not connected changes nothing; refusing the connected one
-            // ends its connection.
+            // Refusing the connected panel ends its connection.
             termina = !si && dalConnesso;
         }
         arrivato_.notify_all();
@@ -379,6 +442,12 @@ void TServerUdpLink::Timer1Timer() {
             if (Finestra.MostraConnesso) Finestra.MostraConnesso(etichetta);
         } else if (termina) {
             TerminaConnessioneUdp();
+        } else {
+            // The panel got "*OK#": it learns that it has no session. The connection that is up, if
+            // any, keeps its panel, its label and its traffic.
+            TDestinazione d;
+            d.Peer = da;
+            AvviaChiusura(d);
         }
     }
     bool scaduta = false;
@@ -397,24 +466,37 @@ void TServerUdpLink::Timer1Timer() {
 
 void TServerUdpLink::TerminaConnessioneUdp() {
     if (Finestra.NascondiConnesso) Finestra.NascondiConnesso();
-    std::uint64_t s = 0;
+    TDestinazione d;
     {
         std::lock_guard lock(m_);
-        s = SessioneAttiva();
+        d.Sessione = SessioneAttiva();
+        d.Peer = peer_;
         // From here on no operation chooses this connection; command 22 still goes to its panel.
-        inChiusura_ = s != 0;
+        inChiusura_ = d.Sessione != 0;
     }
-    if (s == 0) return;
-    std::lock_guard lock(chiusuraM_);
-    if (chiusura_.joinable()) chiusura_.join();
-    chiusura_ = std::thread([this, s] { ChiudiSessione(s); });
+    if (d.Sessione != 0) AvviaChiusura(d);
 }
 
-void TServerUdpLink::ChiudiSessione(std::uint64_t S) {
+void TServerUdpLink::AvviaChiusura(TDestinazione D) {
+    {
+        std::lock_guard lock(m_);
+        // The command 22 still under way gives way to this one, so that the join below is short.
+        ++chiusure_;
+        D.Fermate = fermate_;
+        D.Chiusure = chiusure_;
+        D.Chiusura = true;
+    }
+    arrivato_.notify_all();
+    std::lock_guard lock(chiusuraM_);
+    if (chiusura_.joinable()) chiusura_.join();
+    chiusura_ = std::thread([this, D] { ChiudiSessione(D); });
+}
+
+void TServerUdpLink::ChiudiSessione(const TDestinazione& D) {
     try {
-        TLinkChiusura link(*this, S);
-        // Busy when a transaction of the worker holds the link: then it is not sent, and that
-        // transaction ends as soon as the session below is gone.
+        TLinkChiusura link(*this, D);
+        // Busy when another transaction holds the link: then it is not sent, and a transaction of
+        // the ending connection ends as soon as the session below is gone.
         TerminaConnessioneRemota(link);
     } catch (...) {
         // The connection ends here whether or not the panel was told.
@@ -424,7 +506,7 @@ void TServerUdpLink::ChiudiSessione(std::uint64_t S) {
     {
         std::lock_guard lock(m_);
         // Unless the user accepted another panel meanwhile, which is then the connection.
-        if (sessione_ == S) {
+        if (D.Sessione != 0 && sessione_ == D.Sessione) {
             sessione_ = 0;
             inChiusura_ = false;
         }

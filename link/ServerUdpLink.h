@@ -8,7 +8,14 @@
 // A hello never moves any traffic by itself: it raises the question, and only the user's Yes makes
 // its sender the connected panel (a new session). Until then every datagram from it but a hello is
 // dropped, and the panel already connected, if any, keeps its transactions. One question at a
-// time: hellos that come while one is open are dropped.
+// time: hellos that come while one is open are dropped. A No tells the asking panel, with command
+// 22, that it has no session.
+//
+// A reply counts only if it came after its request went out: whatever arrived before is cleared
+// when the request is sent. After an exchange that needed a resend, a second copy of its reply may
+// still be on the way, so the next request to that panel waits until the last reply window has
+// passed. An acknowledgement carries no block number: a copy that the network delivers after the
+// next request went out cannot be told from that request's own acknowledgement.
 #include "link/KivComunic.h"
 #include "link/LinkComando.h"
 #include "platform/clock/Clock.h"
@@ -58,21 +65,24 @@ class TServerUdpLink : public TLinkRemoto, public TLinkComando {
     std::chrono::milliseconds AttesaPrimoInvio{25};
 
     // Restarts the server on Porta. False, with the reason in Errore (also logged, and written to
-    // the diagnostic log), when it cannot listen there; the link is marked active all the same, as
-    // the program always did.
+    // the diagnostic log), when it cannot listen there; the link is marked active all the same: a
+    // connection that was up stays up, and each of its sends fails and is logged as "Errore Invio".
     bool AvviaServerUdp(int Porta, std::string* Errore = nullptr);
-    // Stops the server. A transaction waiting for a reply (command 22 included) ends at once with
-    // 4: nothing could reach it any more.
+    // Stops the server. A transaction waiting for a reply ends at once with 4: nothing could reach
+    // it any more. Command 22 on the closing thread still makes its first send (the socket is open
+    // until that thread is joined), then ends the same way.
     void FermaServerUdp();
     // The program is closing: every transaction under way ends at once with 4 (command 22 to a
-    // panel gone silent included) and none starts from now on.
+    // panel gone silent included, once its first datagram has gone) and none starts from now on
+    // but command 22 on the closing thread, which only makes its first send.
     void TerminaAttese();
     // The port listened on, 0 when none.
     int PortaAscolto() const { return server_.Porta(); }
 
     // A datagram arrived (the listener thread; also the fuzz target's way in).
     void UDPServerUDPRead(const std::uint8_t* Dati, std::size_t Lunghezza, const platform::net::UdpPeer& Da);
-    // The 1-second tick. Asks the user (confirmation dialog) about a hello.
+    // The 1-second tick. Asks the user (confirmation dialog) about a hello; a No sends command 22
+    // to the asking panel on the closing thread (the connected panel's connection ends with it).
     void Timer1Timer();
     // Ends the connection: label and button hidden and the link down at once; command 22 goes to
     // the panel on a thread of this link's, so that a silent panel never holds the caller.
@@ -106,25 +116,44 @@ class TServerUdpLink : public TLinkRemoto, public TLinkComando {
 
   private:
     class TLinkChiusura;
+    // Where a transaction goes. A transaction of a connection is for its session and panel; command
+    // 22 on the closing thread gets its panel, and the stops and closings before it, when that
+    // thread is made, so that a stop coming before the transaction starts is still seen.
+    struct TDestinazione {
+        std::uint64_t Sessione = 0; // 0 for a refused panel, which has none
+        platform::net::UdpPeer Peer;
+        std::uint64_t Fermate = 0, Chiusure = 0;
+        bool Chiusura = false; // command 22 on the closing thread
+    };
 
     void AzzeraRicezioneUdp();
     void RiceviByteUdp(std::uint8_t B);
     void Hello(const std::uint8_t* Dati, std::size_t Lunghezza, const platform::net::UdpPeer& Da,
                std::vector<std::string>& Log);
+    std::uint8_t Transazione(const TFrameComunic& Frame, const TDestinazione& D);
     // false when the request cannot travel at all (too long for a datagram)
-    bool InviaFrameUdp(std::vector<std::string>& Log);
+    bool InviaFrameUdp(std::vector<std::string>& Log, bool Primo = false);
     std::uint8_t ControllaRispostaUdp(std::vector<std::string>& Log);
     // The connection that is up (sessione_ unless it is ending); m_ held.
     std::uint64_t SessioneAttiva() const { return inChiusura_ ? 0 : sessione_; }
-    // The transaction's session is no longer the connection, or the server is stopping.
+    // The panel whose frames go to the receiver: the transaction's while one runs, otherwise the
+    // connected one (nullptr: none); m_ held.
+    const platform::net::UdpPeer* PannelloAtteso() const;
+    // The transaction's session is no longer the connection, or the server is stopping; for command
+    // 22 on the closing thread, also when anything else wants the link.
     bool TransazioneSenzaSessione() const;
+    // Command 22 on the closing thread whose panel is now that of another connection: nothing of it
+    // may reach that panel, which would take it as the end of its new session.
+    bool ChiusuraAnnullata() const;
     void Registra(std::vector<std::string>& Log);
     void AttendiPasso();
     // Ends every transaction under way (they fail at their next poll) and waits for the closing
     // thread.
     void FermaTransazioni();
-    // Runs command 22 to the panel of session S on the closing thread, then lets the session go.
-    void ChiudiSessione(std::uint64_t S);
+    // Command 22 to D's panel on a new closing thread; the one before gives way.
+    void AvviaChiusura(TDestinazione D);
+    // Runs command 22 on the closing thread, then lets D's session go.
+    void ChiudiSessione(const TDestinazione& D);
 
     platform::MonotonicClock orologio_;
     platform::net::UdpServer server_;
@@ -143,13 +172,21 @@ class TServerUdpLink : public TLinkRemoto, public TLinkComando {
     bool domandaAperta_ = false;
     platform::net::UdpPeer candidato_;
     std::string identCandidato_;
-    // The transaction under way: its session, and the stops it was started after.
-    std::uint64_t sessioneInvio_ = 0, fermateInvio_ = 0, fermate_ = 0;
+    // The transaction under way: its session, its panel, and the stops and closings it came after.
+    // A closing is counted for every command 22 started and every transaction of the connection
+    // that finds one holding the link: command 22 then gives way.
+    std::uint64_t sessioneInvio_ = 0, fermateInvio_ = 0, fermate_ = 0, chiusureInvio_ = 0, chiusure_ = 0;
+    platform::net::UdpPeer peerInvio_;
+    bool chiusuraInvio_ = false;
     platform::Instant scadenzaSessione_{}, scadenzaLink_{}, scadenzaRisposta_{};
+    // After an exchange with a resend: the next request to that panel waits until then.
+    platform::Instant quieteFino_{};
+    platform::net::UdpPeer quietePeer_;
     std::uint8_t tentativi_ = 0, esitoInvio_ = 0;
     TFrameComunic richiesta_{}, risposta_{};
     TKivComunic rx_; // the serial receiver's steps; never ticked, so a cut frame waits for more bytes
-    // Command 22 of an ending connection; joined before the next one starts and when the server stops.
+    // Command 22 of an ending connection or to a refused panel; joined before the next one starts and
+    // when the server stops.
     std::mutex chiusuraM_;
     std::thread chiusura_;
 };

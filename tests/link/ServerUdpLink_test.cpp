@@ -55,6 +55,20 @@ class ServerUdp : public testing::Test {
         f.LunghezzaRisposta = risposta;
         return f;
     }
+    std::future<std::uint8_t> InviaDopo(const TFrameComunic& f) {
+        return std::async(std::launch::async, [this, f] { return link.InviaComandoUdp(f); });
+    }
+    // Sends t and waits until the link has handled it (every datagram logs a line once through).
+    void InviaEAttendi(Presa& da, const std::string& t) {
+        auto ricevuti = [&] {
+            std::lock_guard l(m);
+            return std::count_if(log.begin(), log.end(),
+                                 [](auto& r) { return r.starts_with("Receive From"); });
+        };
+        const auto n = ricevuti();
+        da.Invia(t);
+        Attendi([&] { return ricevuti() > n; });
+    }
 
     testing_support::ScriptedDialogs dialogs;
     TServerUdpLink link;
@@ -177,6 +191,57 @@ TEST_F(ServerUdp, AReplyOfAnotherBlockIsIgnoredAndTheRightOneAwaited) {
     TFrameComunic r;
     link.CopiaRisposta(r);
     EXPECT_EQ(r.Dati[0], 5);
+
+    // A late copy of block 5's reply right behind block 6's, before the transaction looks: the copy
+    // shares a datagram with the end of the reply, so that nothing can look in between.
+    blocco5.Dati[0] = 6;
+    esito = std::async(std::launch::async, [&] { return link.InviaComandoUdp(blocco5); });
+    EXPECT_EQ(panel->Ricevi(), "0210020D06D903");
+    const std::string sesto = risposta(6);
+    panel->Invia(sesto.substr(0, sesto.size() - 2));
+    panel->Invia(sesto.substr(sesto.size() - 2) + risposta(5));
+    ASSERT_EQ(esito.wait_for(2s), std::future_status::ready) << "the reply was pushed out by the copy";
+    ASSERT_EQ(esito.get(), EsitoOk);
+    link.CopiaRisposta(r);
+    EXPECT_EQ(r.Dati[0], 6);
+}
+
+TEST_F(ServerUdp, AReplyCountsOnlyIfItCameAfterItsRequestWentOut) {
+    Connetti();
+    const TFrameComunic scrivi = Comando(CmdScriviBloccoZone, 0);
+    const std::string ack = "02010EEF03"; // request and acknowledgement are the same bytes
+    auto primo = InviaDopo(scrivi);
+    EXPECT_EQ(panel->Ricevi(), ack);
+    panel->Invia(ack);
+    ASSERT_EQ(primo.get(), EsitoOk);
+
+    // The acknowledgement comes again while the next request waits out its pause before sending.
+    link.AttesaPrimoInvio = 500ms;
+    auto secondo = InviaDopo(scrivi);
+    Attendi([&] { return link.Stato().InvioInCorso; });
+    InviaEAttendi(*panel, ack);
+    EXPECT_EQ(panel->Ricevi(), ack);
+    EXPECT_EQ(secondo.wait_for(200ms), std::future_status::timeout) << "the copy answered the request";
+    panel->Invia(ack);
+    ASSERT_EQ(secondo.get(), EsitoOk);
+
+    // A request sent twice: the reply to one send came, the one to the other may still come, and
+    // the next request waits until the last reply window is over.
+    link.AttesaPrimoInvio = 25ms;
+    auto terzo = InviaDopo(scrivi);
+    EXPECT_EQ(panel->Ricevi(), ack);
+    AvanzaOrologio(11s);
+    EXPECT_EQ(panel->Ricevi(), ack);
+    panel->Invia(ack);
+    ASSERT_EQ(terzo.get(), EsitoOk);
+    auto quarto = InviaDopo(scrivi);
+    EXPECT_EQ(panel->Ricevi(200ms), "<none>") << "sent within the last reply window";
+    InviaEAttendi(*panel, ack);
+    AvanzaOrologio(10s);
+    EXPECT_EQ(panel->Ricevi(), ack);
+    EXPECT_EQ(quarto.wait_for(200ms), std::future_status::timeout) << "the second copy answered the request";
+    panel->Invia(ack);
+    EXPECT_EQ(quarto.get(), EsitoOk);
 }
 
 TEST_F(ServerUdp, AReplyWithNothingPendingWaitsUntilTheNextTransactionClearsIt) {
@@ -191,7 +256,8 @@ TEST_F(ServerUdp, AReplyWithNothingPendingWaitsUntilTheNextTransactionClearsIt) 
     EXPECT_EQ(esito.get(), EsitoOk);
 }
 
-TEST_F(ServerUdp, RefusingANewPanelChangesNothingRefusingTheConnectedOneEndsIt) {
+TEST_F(ServerUdp, ARefusedPanelGetsCommand22AndTheConnectionUpKeepsItsPanelAndItsLink) {
+    const std::string fine = "020116E703";
     panel->Invia("*VM415#");
     EXPECT_EQ(panel->Ricevi(), "*OK#");
     dialogs.AnswerNo();
@@ -200,18 +266,77 @@ TEST_F(ServerUdp, RefusingANewPanelChangesNothingRefusingTheConnectedOneEndsIt) 
     EXPECT_EQ(dialogs.Messages()[0].Text,
               "Accettare connessione: 127.0.0.1:" + std::to_string(panel->Porta()) + " - VM415");
     EXPECT_FALSE(link.Connesso());
-    EXPECT_EQ(panel->Ricevi(300ms), "<none>") << "nothing goes to a panel never accepted";
+    EXPECT_EQ(panel->Ricevi(), fine);
+    panel->Invia(fine);
+    EXPECT_TRUE(testing_support::AttendiFinche([&] { return !link.Stato().InvioInCorso; }));
 
+    // Another host refused while the panel is connected: only its own reply ends its command 22.
     Connetti();
+    Presa altro(link.PortaAscolto());
+    auto rifiuta = [&] {
+        altro.Invia("*X#");
+        EXPECT_EQ(altro.Ricevi(), "*OK#");
+        dialogs.AnswerNo();
+        link.Timer1Timer();
+        EXPECT_EQ(altro.Ricevi(), fine);
+    };
+    rifiuta();
+    InviaEAttendi(*panel, fine);
+    EXPECT_TRUE(
+        Registrato("Dropped: not from the refused panel 127.0.0.1: " + std::to_string(altro.Porta())));
+    EXPECT_TRUE(link.Stato().InvioInCorso);
+    altro.Invia(fine);
+    EXPECT_TRUE(testing_support::AttendiFinche([&] { return !link.Stato().InvioInCorso; }));
+    // Refused again and silent: the connection's next transaction does not find the link busy.
+    rifiuta();
+    auto esito = InviaDopo(Comando(1, 3));
+    EXPECT_EQ(panel->Ricevi(), "020101FC03");
+    panel->Invia("020401A40B014903");
+    EXPECT_EQ(esito.get(), EsitoOk) << "the connection keeps its panel";
+    EXPECT_EQ(nascosto, 0);
+
+    // Refusing the connected panel ends its connection.
     panel->Invia("*VM415#");
     EXPECT_EQ(panel->Ricevi(), "*OK#");
     dialogs.AnswerNo();
     link.Timer1Timer(); // returns at once: command 22 goes out on the link's own thread
     EXPECT_FALSE(link.Connesso());
-    EXPECT_EQ(panel->Ricevi(), "020116E703");
-    panel->Invia("020116E703");
+    EXPECT_EQ(panel->Ricevi(), fine);
+    panel->Invia(fine);
     EXPECT_TRUE(testing_support::AttendiFinche([&] { return !link.Stato().InvioInCorso; }));
     EXPECT_EQ(nascosto, 1);
+}
+
+TEST_F(ServerUdp, ARestartRightAfterAnEndSendsCommand22AndWaitsForNoReply) {
+    Connetti();
+    const auto inizio = std::chrono::steady_clock::now();
+    link.TerminaConnessioneUdp();
+    ASSERT_TRUE(link.AvviaServerUdp(0));
+    const auto durata = std::chrono::steady_clock::now() - inizio;
+    EXPECT_EQ(panel->Ricevi(), "020116E703");
+    // An attempt that finds no server waits a second for its reply: the restart waited out none.
+    EXPECT_LT(durata, TServerUdpLink::TempoNonInviato);
+}
+
+// The panel connected again after its connection ended is a new session: what the old session's
+// transactions are waiting for is not among its datagrams, nor does anything of them go to it.
+TEST_F(ServerUdp, ATransactionOfAnEndedSessionNeverTalksToThePanelAcceptedAgain) {
+    Connetti();
+    link.AttesaPrimoInvio = 300ms;
+    auto esito = InviaDopo(Comando(1, 3));
+    Attendi([&] { return link.Stato().InvioInCorso; });
+    link.TerminaConnessioneUdp(); // in the pause before the first send; command 22 finds the link busy
+    Connetti();
+    EXPECT_EQ(esito.get(), EsitoFallito);
+    EXPECT_EQ(panel->Ricevi(200ms), "<none>");
+
+    link.AttesaPrimoInvio = 25ms;
+    esito = InviaDopo(Comando(1, 3));
+    EXPECT_EQ(panel->Ricevi(), "020101FC03");
+    link.TerminaConnessioneUdp();
+    Connetti();
+    panel->Invia("020401A40B014903");
+    EXPECT_EQ(esito.get(), EsitoFallito);
 }
 
 TEST_F(ServerUdp, EndingDuringATransactionSendsNothingAndTheTransactionFails) {

@@ -103,7 +103,10 @@ TEST_F(SessioneRemota, AHelloInTheMiddleOfAReceiveOverUdpTakesNothingUntilYes) {
     EXPECT_EQ(Operazione(com, OpRiceviConfigurazione, aiBlocchi, [&] { Hello(straniero); }), EsitoOk);
     EXPECT_TRUE(e2e::Carichi(ConfigCentrale) == e2e::Carichi(pannello));
     EXPECT_EQ(straniero.Ricevi(200ms), "<none>");
-    Accetta(false); // refused: nothing changes
+    // Refused: the host is told it has no session and stays silent; the connection keeps its
+    // panel, and the next operation does not wait on that host's reply.
+    Accetta(false);
+    EXPECT_EQ(straniero.Ricevi(), "020116E703");
     EXPECT_EQ(udp.Stato().Peer.Porta, std::stoi(sim.Percorso().substr(sim.Percorso().find(':') + 1)));
 
     // Accepted in the middle: the receive from the panel left behind ends with failure, every field
