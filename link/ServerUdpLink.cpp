@@ -277,6 +277,7 @@ std::uint8_t TServerUdpLink::ControllaRispostaUdp(std::vector<std::string>& Log)
                 quietePeer_ = peerInvio_;
             }
             scadenzaSessione_ = orologio_() + TempoSessione;
+            accettata_ = risposta_;
             richiesta_.Comando = 0;
             esitoInvio_ = EsitoOk;
             return EsitoOk;
@@ -516,7 +517,7 @@ void TServerUdpLink::ChiudiSessione(const TDestinazione& D) {
 
 void TServerUdpLink::CopiaRisposta(TFrameComunic& Frame) {
     std::lock_guard lock(m_);
-    Frame = risposta_;
+    Frame = accettata_;
 }
 
 std::uint64_t TServerUdpLink::Sessione() const {

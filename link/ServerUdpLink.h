@@ -184,6 +184,9 @@ class TServerUdpLink : public TLinkRemoto, public TLinkComando {
     platform::net::UdpPeer quietePeer_;
     std::uint8_t tentativi_ = 0, esitoInvio_ = 0;
     TFrameComunic richiesta_{}, risposta_{};
+    // The reply the last transaction answered 2 for: a frame that comes before its caller copies it
+    // (a duplicate, a stray reply) must not take its place.
+    TFrameComunic accettata_{};
     TKivComunic rx_; // the serial receiver's steps; never ticked, so a cut frame waits for more bytes
     // Command 22 of an ending connection or to a refused panel; joined before the next one starts and
     // when the server stops.

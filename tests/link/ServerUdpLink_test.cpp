@@ -204,6 +204,10 @@ TEST_F(ServerUdp, AReplyOfAnotherBlockIsIgnoredAndTheRightOneAwaited) {
     ASSERT_EQ(esito.get(), EsitoOk);
     link.CopiaRisposta(r);
     EXPECT_EQ(r.Dati[0], 6);
+    // Nor does a frame that comes after the answer but before the caller copies the reply.
+    InviaEAttendi(*panel, risposta(7));
+    link.CopiaRisposta(r);
+    EXPECT_EQ(r.Dati[0], 6);
 }
 
 TEST_F(ServerUdp, AReplyCountsOnlyIfItCameAfterItsRequestWentOut) {
