@@ -227,6 +227,8 @@ void Ricezioni(benchmark::State& state, bool diluvio) {
         arrivati += r.Ricevuti() - prima;
     }
     state.counters["ricezione_s"] = Mediana(secondi);
+    state.counters["ricezione_max_s"] =
+        secondi.empty() ? 0 : *std::max_element(secondi.begin(), secondi.end());
     state.counters["ritardo_timer_ms"] = ritardo;
     state.counters["datagrammi"] = double(arrivati) / double(std::max<std::int64_t>(1, state.iterations()));
     state.counters["falliti"] = falliti;

@@ -23,7 +23,7 @@ TServerUdpFrm* ServerUdpFrm = nullptr;
 namespace {
 // How long log lines gather before the UI thread appends them: under a flood the UI thread then
 // spends at most one bounded append in each such interval, and timers and input keep their turn.
-constexpr auto PassoLog = std::chrono::milliseconds(50);
+constexpr auto PassoLog = std::chrono::milliseconds(100);
 } // namespace
 
 // Log lines on their way to the memo. Anyone who reaches the port can send datagrams faster than

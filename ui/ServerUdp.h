@@ -20,10 +20,11 @@ class TServerUdpFrm : public QDialog, public serverudp::IAvvioServerUdp {
     // The port the server listens on from its creation until the options window restarts it.
     static constexpr int PortaIniziale = TServerUdpLink::PortaIniziale;
     // The memo is never shown: it keeps only the recent part of a long session. Lines that wait
-    // for the UI thread are bounded too: beyond that a flood's oldest waiting lines are dropped,
-    // and the memo says how many.
+    // for the UI thread are bounded too (an operation with the panel logs a few dozen between two
+    // appends; only a flood comes near): beyond that the oldest waiting lines are dropped, and the
+    // memo says how many.
     static constexpr int RigheLog = 5000;
-    static constexpr std::size_t MaxRigheInAttesa = 500;
+    static constexpr std::size_t MaxRigheInAttesa = 200;
 
     explicit TServerUdpFrm(QWidget* parent = nullptr);
     ~TServerUdpFrm() override;
