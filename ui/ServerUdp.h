@@ -7,6 +7,7 @@
 #include "link/ServerUdpLink.h"
 
 #include <QDialog>
+#include <cstddef>
 #include <memory>
 
 class QPlainTextEdit;
@@ -18,6 +19,12 @@ class TServerUdpFrm : public QDialog, public serverudp::IAvvioServerUdp {
   public:
     // The port the server listens on from its creation until the options window restarts it.
     static constexpr int PortaIniziale = TServerUdpLink::PortaIniziale;
+    // The memo is never shown: it keeps only the recent part of a long session. Lines that wait
+    // for the UI thread are bounded too (an operation with the panel logs a few dozen between two
+    // appends; only a flood comes near): beyond that the oldest waiting lines are dropped, and the
+    // memo says how many.
+    static constexpr int RigheLog = 5000;
+    static constexpr std::size_t MaxRigheInAttesa = 200;
 
     explicit TServerUdpFrm(QWidget* parent = nullptr);
     ~TServerUdpFrm() override;
@@ -36,11 +43,14 @@ class TServerUdpFrm : public QDialog, public serverudp::IAvvioServerUdp {
     QTimer* Timer1;
 
   private:
+    struct TRigheInAttesa;
+
     void FormCreate();
     void ImpostaTestiUdp();
     void Timer1Timer();
     void ClearBtnClick();
 
+    std::shared_ptr<TRigheInAttesa> inAttesa_;
     int porta_ = PortaIniziale;
     int riavvii_ = 0;
 };
