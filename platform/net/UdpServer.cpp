@@ -62,6 +62,10 @@ bool UdpServer::Start(const std::string& Indirizzo, int Porta, Handler OnDatagra
         ::close(fd);
         return false;
     }
+    // Room for a burst: with the system's default buffer, a flood from anyone who reaches the port
+    // would have the kernel drop the panel's replies among the rest. The system may cap it lower.
+    const int buffer = RicezioneKernel;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &buffer, sizeof buffer);
     socklen_t len = sizeof sa;
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len);
     const int stopFd = ::eventfd(0, EFD_CLOEXEC);
@@ -119,14 +123,21 @@ void UdpServer::Ascolta(int fd, int stopFd) {
         }
         if (p[1].revents != 0) return;
         if ((p[0].revents & POLLIN) == 0) continue;
-        sockaddr_in da{};
-        socklen_t len = sizeof da;
-        const ssize_t n =
-            ::recvfrom(fd, buf.data(), buf.size(), MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&da), &len);
-        if (n < 0) continue; // ICMP errors of earlier sends surface here; nothing was received
-        char testo[INET_ADDRSTRLEN] = {};
-        ::inet_ntop(AF_INET, &da.sin_addr, testo, sizeof testo);
-        if (handler_) handler_(buf.data(), std::size_t(n), UdpPeer{testo, ntohs(da.sin_port)});
+        // Everything that waits is taken before the next poll, so that a burst empties the kernel's
+        // buffer as fast as the handler goes; a bounded number, so that a stop is seen soon.
+        for (int k = 0; k < DatagrammiPerPassata; ++k) {
+            sockaddr_in da{};
+            socklen_t len = sizeof da;
+            const ssize_t n =
+                ::recvfrom(fd, buf.data(), buf.size(), MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&da), &len);
+            if (n < 0) {
+                if (errno == EAGAIN || errno == EWOULDBLOCK) break;
+                continue; // ICMP errors of earlier sends surface here; nothing was received
+            }
+            char testo[INET_ADDRSTRLEN] = {};
+            ::inet_ntop(AF_INET, &da.sin_addr, testo, sizeof testo);
+            if (handler_) handler_(buf.data(), std::size_t(n), UdpPeer{testo, ntohs(da.sin_port)});
+        }
     }
 }
 

@@ -45,6 +45,10 @@ class UdpServer {
     bool Send(const UdpPeer& A, std::string_view Dati);
 
   private:
+    // The kernel's receive buffer asked for, and the datagrams taken between two looks at a stop.
+    static constexpr int RicezioneKernel = 2 * 1024 * 1024;
+    static constexpr int DatagrammiPerPassata = 256;
+
     void Ascolta(int fd, int stopFd);
 
     std::mutex startStop_;
