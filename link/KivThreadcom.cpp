@@ -163,8 +163,12 @@ bool TKivThreadCom::InviaFrame(const TFrameComunic& Frame) {
 
 bool TKivThreadCom::InviaFrameCorrente() {
     if (!InviaFrame(FrameCorrente)) return false;
-    ScadenzaRisposta = Orologio_() + std::chrono::milliseconds(100) * std::max(0, Canale_.TimeoutComandDec());
+    ScadenzaRisposta = Orologio_() + FinestraRisposta();
     return true;
+}
+
+platform::Duration TKivThreadCom::FinestraRisposta() const {
+    return std::chrono::milliseconds(100) * std::max(0, Canale_.TimeoutComandDec());
 }
 
 // ---- Exchange ----------------------------------------------------------------------------------
@@ -226,7 +230,27 @@ void TKivThreadCom::Riaggancia() {
     Modem_.AzzeraStato();
 }
 
+bool TKivThreadCom::AttendiQuiete() {
+    if (Orologio_() >= quieteFino_) return true;
+    const bool ui = SuThreadUi();
+    for (;;) {
+        // On the UI thread the copies reach the ring through its messages: they are let in before
+        // the ring is emptied, or they would land in it after the request.
+        if (ui) platform::ProcessMessagesIfUiThread();
+        if (Annullato() || Chiusura.load() || Termina.load()) return false;
+        const platform::Duration resta = quieteFino_ - Orologio_();
+        if (resta <= platform::Duration::zero()) return true;
+        Dormi(std::min<platform::Duration>(resta, PassoAttesa));
+    }
+}
+
 std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
+    if (!AttendiQuiete()) {
+        FrameCorrente.Comando = 0;
+        Tentativi = 1;
+        EsitoComando.store(EsitoFallito);
+        return EsitoFallito;
+    }
     // Over a modem call the exchange also watches the call: the modem's NO CARRIER ("3" and CR
     // between frames) or the machine leaving the link-up state ends it at once, and a far end that
     // stays silent through every attempt is taken as gone.
@@ -241,6 +265,7 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
     // The ring is empty now: this pass may abandon a frame cut off more than 5 s ago, before the
     // reply's bytes could continue it.
     Comunic_.RiceviByte(-1);
+    const platform::Instant primoInvio = Orologio_();
     if (!InviaFrameCorrente()) {
         // Too long for the serial length byte: the panel would only see garbage.
         FrameCorrente.Comando = 0;
@@ -277,7 +302,17 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
         }
         AttendiPasso(b);
     }
-    return EsitoComando.load();
+    const std::uint8_t esito = EsitoComando.load();
+    if (esito == EsitoOk && Tentativi > 1) {
+        // The reply may answer any of the sends, the first one included, and the panel may still
+        // answer the others: each as late as this reply took after the first send, or, working
+        // through them one after the other, that long after this reply. The line is left quiet
+        // until then, with half a reply window for a panel whose answer times vary, and never
+        // less than the last send's window.
+        const platform::Instant ora = Orologio_();
+        quieteFino_ = std::max(ScadenzaRisposta, ora + (ora - primoInvio) + FinestraRisposta() / 2);
+    }
+    return esito;
 }
 
 std::uint8_t TKivThreadCom::EseguiComando(const TFrameComunic& Frame) {
