@@ -3,6 +3,7 @@
 #include "link/LinkComando.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 bool SuThreadUi() {
@@ -265,7 +266,11 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
     // The ring is empty now: this pass may abandon a frame cut off more than 5 s ago, before the
     // reply's bytes could continue it.
     Comunic_.RiceviByte(-1);
-    const platform::Instant primoInvio = Orologio_();
+    // The send whose window runs and whether anything came in it, and the first send whose
+    // window passed with nothing at all: the sign of a panel that may answer late.
+    platform::Instant invio = Orologio_();
+    bool silenzio = true;
+    std::optional<platform::Instant> ritardoDa;
     if (!InviaFrameCorrente()) {
         // Too long for the serial length byte: the panel would only see garbage.
         FrameCorrente.Comando = 0;
@@ -281,6 +286,7 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
     };
     for (;;) {
         const int b = Canale_.LeggiByteRx();
+        if (b >= 0) silenzio = false;
         if (viaModem && b >= 0) {
             ricevuto = true;
             const bool fuoriFrame = Comunic_.Stato == TKivComunic::StatoAttesaStx;
@@ -292,9 +298,16 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
             precedenteFuoriFrame = fuoriFrame ? b : -1;
         }
         Comunic_.RiceviByte(b);
+        const int inviiPrima = Tentativi;
+        const platform::Instant ora = Orologio_();
         if (const std::uint8_t r = ControllaRisposta(); r != EsitoOccupato) {
             if (viaModem && r == EsitoFallito && !ricevuto && Modem_.ModemConnesso()) Riaggancia();
             break;
+        }
+        if (Tentativi != inviiPrima) {
+            if (silenzio && !ritardoDa) ritardoDa = invio;
+            invio = ora;
+            silenzio = true;
         }
         if (Annullato() || Chiusura.load() || (viaModem && !Modem_.ModemConnesso())) {
             abbandona();
@@ -304,13 +317,17 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
     }
     const std::uint8_t esito = EsitoComando.load();
     if (esito == EsitoOk && Tentativi > 1) {
-        // The reply may answer any of the sends, the first one included, and the panel may still
-        // answer the others: each as late as this reply took after the first send, or, working
-        // through them one after the other, that long after this reply. The line is left quiet
-        // until then, with half a reply window for a panel whose answer times vary, and never
-        // less than the last send's window.
-        const platform::Instant ora = Orologio_();
-        quieteFino_ = std::max(ScadenzaRisposta, ora + (ora - primoInvio) + FinestraRisposta() / 2);
+        // The panel may still answer the other sends. One that answered within each window (a
+        // damaged or a wrong frame) answers them within theirs: the last send's window covers it.
+        // After a window that passed in silence, this reply may answer that window's send, and the
+        // later sends may each draw a copy as late as this reply took after it, or, from a panel
+        // that works through them one after the other, that long after this reply: the line is
+        // left quiet until then, with half a reply window for a panel whose answer times vary.
+        quieteFino_ = ScadenzaRisposta;
+        if (ritardoDa) {
+            const platform::Instant ora = Orologio_();
+            quieteFino_ = std::max(quieteFino_, ora + (ora - *ritardoDa) + FinestraRisposta() / 2);
+        }
     }
     return esito;
 }

@@ -269,24 +269,31 @@ std::uint8_t ScambioColTempo(TKivThreadCom& thread, CanaleFinto& canale, const T
 
 TEST_F(ScambioTest, ACopyOfAResentWritesAcknowledgementNeverAnswersTheNextWrite) {
     // An acknowledgement names no block: the write of block 5 must not pass on a copy of block 4's.
-    // The panel answers every request 1.5 reply windows late, so it answers the resend too: each
-    // request as late (a delay on the line), or one after the other (a panel working through its
-    // requests in turn).
+    // The panel answers the resend too: answering every request 1.5 reply windows late, each as
+    // late (a delay on the line) or one after the other (a panel working through its requests in
+    // turn); or answering half a window late, after a stray frame has made the link resend.
+    struct Caso {
+        const char* Nome;
+        bool InFila, Estraneo;
+        std::chrono::milliseconds Ritardo;
+    };
     LineaFinta linea(canale);
     canale.timeoutDec = 10;
     canale.tentativi = 3;
-    for (const bool inFila : {false, true}) {
-        SCOPED_TRACE(inFila ? "in turn" : "each as late");
+    for (const Caso& c : {Caso{"each as late", false, false, 1500ms}, Caso{"in turn", true, false, 1500ms},
+                          Caso{"after a stray frame", false, true, 500ms}}) {
+        SCOPED_TRACE(c.Nome);
         bool risponde = true;
         platform::Instant libero = OrologioFinto();
-        linea.Pannello = [&](const TFrameComunic& r, int) {
+        const int prima = linea.Richieste();
+        linea.Pannello = [&](const TFrameComunic& r, int n) {
             if (!risponde) return std::vector<std::uint8_t>{};
             const platform::Instant ora = OrologioFinto();
-            libero = (inFila ? std::max(ora, libero) : ora) + 1500ms;
+            if (c.Estraneo && n == prima + 1) canale.RiceviAlle(Codifica(Richiesta(9, 0)), ora + 300ms);
+            libero = (c.InFila ? std::max(ora, libero) : ora) + c.Ritardo;
             canale.RiceviAlle(Codifica(Richiesta(r.Comando, 0)), libero);
             return std::vector<std::uint8_t>{};
         };
-        const int prima = linea.Richieste();
         EXPECT_EQ(ScambioColTempo(thread, canale, ScritturaBlocco(4)), 2);
         EXPECT_GE(linea.Richieste(), prima + 2);
         risponde = false; // block 5's write is lost on its way to the panel
