@@ -3,6 +3,7 @@
 #include "link/LinkComando.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 bool SuThreadUi() {
@@ -163,8 +164,12 @@ bool TKivThreadCom::InviaFrame(const TFrameComunic& Frame) {
 
 bool TKivThreadCom::InviaFrameCorrente() {
     if (!InviaFrame(FrameCorrente)) return false;
-    ScadenzaRisposta = Orologio_() + std::chrono::milliseconds(100) * std::max(0, Canale_.TimeoutComandDec());
+    ScadenzaRisposta = Orologio_() + FinestraRisposta();
     return true;
+}
+
+platform::Duration TKivThreadCom::FinestraRisposta() const {
+    return std::chrono::milliseconds(100) * std::max(0, Canale_.TimeoutComandDec());
 }
 
 // ---- Exchange ----------------------------------------------------------------------------------
@@ -226,7 +231,27 @@ void TKivThreadCom::Riaggancia() {
     Modem_.AzzeraStato();
 }
 
+bool TKivThreadCom::AttendiQuiete() {
+    if (Orologio_() >= quieteFino_) return true;
+    const bool ui = SuThreadUi();
+    for (;;) {
+        // On the UI thread the copies reach the ring through its messages: they are let in before
+        // the ring is emptied, or they would land in it after the request.
+        if (ui) platform::ProcessMessagesIfUiThread();
+        if (Annullato() || Chiusura.load() || Termina.load()) return false;
+        const platform::Duration resta = quieteFino_ - Orologio_();
+        if (resta <= platform::Duration::zero()) return true;
+        Dormi(std::min<platform::Duration>(resta, PassoAttesa));
+    }
+}
+
 std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
+    if (!AttendiQuiete()) {
+        FrameCorrente.Comando = 0;
+        Tentativi = 1;
+        EsitoComando.store(EsitoFallito);
+        return EsitoFallito;
+    }
     // Over a modem call the exchange also watches the call: the modem's NO CARRIER ("3" and CR
     // between frames) or the machine leaving the link-up state ends it at once, and a far end that
     // stays silent through every attempt is taken as gone.
@@ -241,6 +266,11 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
     // The ring is empty now: this pass may abandon a frame cut off more than 5 s ago, before the
     // reply's bytes could continue it.
     Comunic_.RiceviByte(-1);
+    // The send whose window runs and whether anything came in it, and the first send whose
+    // window passed with nothing at all: the sign of a panel that may answer late.
+    platform::Instant invio = Orologio_();
+    bool silenzio = true;
+    std::optional<platform::Instant> ritardoDa;
     if (!InviaFrameCorrente()) {
         // Too long for the serial length byte: the panel would only see garbage.
         FrameCorrente.Comando = 0;
@@ -256,6 +286,7 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
     };
     for (;;) {
         const int b = Canale_.LeggiByteRx();
+        if (b >= 0) silenzio = false;
         if (viaModem && b >= 0) {
             ricevuto = true;
             const bool fuoriFrame = Comunic_.Stato == TKivComunic::StatoAttesaStx;
@@ -267,9 +298,16 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
             precedenteFuoriFrame = fuoriFrame ? b : -1;
         }
         Comunic_.RiceviByte(b);
+        const int inviiPrima = Tentativi;
+        const platform::Instant ora = Orologio_();
         if (const std::uint8_t r = ControllaRisposta(); r != EsitoOccupato) {
             if (viaModem && r == EsitoFallito && !ricevuto && Modem_.ModemConnesso()) Riaggancia();
             break;
+        }
+        if (Tentativi != inviiPrima) {
+            if (silenzio && !ritardoDa) ritardoDa = invio;
+            invio = ora;
+            silenzio = true;
         }
         if (Annullato() || Chiusura.load() || (viaModem && !Modem_.ModemConnesso())) {
             abbandona();
@@ -277,7 +315,21 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
         }
         AttendiPasso(b);
     }
-    return EsitoComando.load();
+    const std::uint8_t esito = EsitoComando.load();
+    if (esito == EsitoOk && Tentativi > 1) {
+        // The panel may still answer the other sends. One that answered within each window (a
+        // damaged or a wrong frame) answers them within theirs: the last send's window covers it.
+        // After a window that passed in silence, this reply may answer that window's send, and the
+        // later sends may each draw a copy as late as this reply took after it, or, from a panel
+        // that works through them one after the other, that long after this reply: the line is
+        // left quiet until then, with half a reply window for a panel whose answer times vary.
+        quieteFino_ = ScadenzaRisposta;
+        if (ritardoDa) {
+            const platform::Instant ora = Orologio_();
+            quieteFino_ = std::max(quieteFino_, ora + (ora - *ritardoDa) + FinestraRisposta() / 2);
+        }
+    }
+    return esito;
 }
 
 std::uint8_t TKivThreadCom::EseguiComando(const TFrameComunic& Frame) {

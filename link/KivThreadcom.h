@@ -9,6 +9,12 @@
 // One exchange or connect holds the link at a time (the busy mark). Waits never spin: the
 // exchange sleeps on the receive ring until a byte arrives or its deadline comes, and on the UI
 // thread it lets pending messages run between passes, since that is where received bytes arrive.
+//
+// A reply counts only for the request it answers. An exchange that had to resend may draw one
+// reply per send, and an acknowledgement names no block: a copy that came after the next request
+// went out would pass for that request's reply. So after a resent exchange the next request (an
+// exchange or a connect, on whatever thread) waits as long as the panel may still be answering
+// the earlier sends, and the ring is emptied of what came meanwhile as before any request.
 #include "link/KivCanale.h"
 #include "link/KivComunic.h"
 #include "link/KivModem.h"
@@ -66,6 +72,8 @@ class TKivThreadCom : public platform::TThread {
     void RiprendiModem() { Pausa.store(false); }
     bool Occupato() const;
 
+    // Raised by the disconnect and by TerminaAttese; makes a connect in progress give up. Only a
+    // connect clears it.
     std::atomic<bool> Interrompi{false};
     std::atomic<bool> Chiusura{false}; // set for good by TerminaAttese
     std::atomic<bool> Termina{false};
@@ -93,11 +101,18 @@ class TKivThreadCom : public platform::TThread {
     bool Annullato() const;
     // The exchange proper, with the busy mark held by the caller.
     std::uint8_t Scambia(const TFrameComunic& Frame);
+    // The reply window of one send.
+    platform::Duration FinestraRisposta() const;
+    // Before a request goes out: waits until the copies a resent exchange may still draw have
+    // come (quieteFino_). False, and nothing may be sent, when the wait is ended by an abort, the
+    // program closing or Ferma.
+    bool AttendiQuiete();
     // The call is over or given up on: the machine hangs the line up, and the link counts as not
     // connected from now on.
     void Riaggancia();
     void AttendiPasso(int BytePrecedente);
-    // Sleeps up to `d` (real time), ended early by Ferma, Interrompi or an abort.
+    // Sleeps up to `d` (real time), ended early by Ferma, an abort, or the disconnect and
+    // TerminaAttese (both raise Interrompi).
     void Dormi(platform::Duration d);
     void Sveglia();
 
@@ -117,6 +132,10 @@ class TKivThreadCom : public platform::TThread {
     std::mutex sonnoM_;
     std::condition_variable sonnoCv_;
     std::uint64_t sveglie_ = 0;
+
+    // Until when the line is left quiet before the next request; touched only by the thread that
+    // holds the busy mark.
+    platform::Instant quieteFino_{};
 
     std::atomic<std::uint64_t> inviati_{0};
     std::atomic<platform::Instant> ultimoInvio_{platform::Instant{}};

@@ -10,7 +10,7 @@
 // Only EsitoOk counts as success.
 constexpr std::uint8_t EsitoNessunaRichiesta = 0; // the frame had Comando 0 (it was still sent once)
 constexpr std::uint8_t EsitoOccupato = 1;         // another exchange holds the link; nothing sent
-constexpr std::uint8_t EsitoOk = 2;               // a reply with the request's command and length came
+constexpr std::uint8_t EsitoOk = 2;               // a reply of the request's command, length and block came
 constexpr std::uint8_t EsitoFallito = 4;          // no matching reply after the attempts, or no link
 
 // How a received frame stands to the request waiting for its reply.

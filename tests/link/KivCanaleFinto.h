@@ -46,6 +46,12 @@ class CanaleFinto : public TKivCanale {
         cv_.notify_all();
     }
     void Ricevi(const std::string& s) { Ricevi(std::vector<std::uint8_t>(s.begin(), s.end())); }
+    // Bytes that arrive once the test clock reaches Quando: a late reply that the exchange sees
+    // whenever it next looks at the line.
+    void RiceviAlle(const std::vector<std::uint8_t>& b, platform::Instant Quando) {
+        std::lock_guard lock(m_);
+        inArrivo_.push_back({Quando, b});
+    }
 
     std::vector<Invio> Inviati() const {
         std::lock_guard lock(m_);
@@ -88,6 +94,7 @@ class CanaleFinto : public TKivCanale {
     }
     int LeggiByteRx() override {
         std::lock_guard lock(m_);
+        Arrivati();
         if (rx_.empty()) return -1;
         const int b = rx_.front();
         rx_.pop_front();
@@ -96,7 +103,10 @@ class CanaleFinto : public TKivCanale {
     void AttendiRx(platform::Duration Massimo) override {
         std::unique_lock lock(m_);
         const std::uint64_t prima = sveglie_;
-        cv_.wait_for(lock, Massimo, [&] { return !rx_.empty() || sveglie_ != prima; });
+        cv_.wait_for(lock, Massimo, [&] {
+            Arrivati();
+            return !rx_.empty() || sveglie_ != prima;
+        });
     }
     void Sveglia() override {
         {
@@ -108,6 +118,7 @@ class CanaleFinto : public TKivCanale {
     void SvuotaRx() override {
         ++svuotamenti_;
         std::lock_guard lock(m_);
+        Arrivati();
         rx_.clear();
     }
     bool CaricaConfig() override {
@@ -147,9 +158,27 @@ class CanaleFinto : public TKivCanale {
     std::atomic<int> timeoutLink{180};
 
   private:
+    struct InArrivo {
+        platform::Instant Quando;
+        std::vector<std::uint8_t> Byte;
+    };
+    // With m_ held.
+    void Arrivati() {
+        const platform::Instant ora = OrologioFinto();
+        for (auto i = inArrivo_.begin(); i != inArrivo_.end();) {
+            if (i->Quando > ora) {
+                ++i;
+                continue;
+            }
+            rx_.insert(rx_.end(), i->Byte.begin(), i->Byte.end());
+            i = inArrivo_.erase(i);
+        }
+    }
+
     mutable std::mutex m_;
     std::condition_variable cv_;
     std::deque<std::uint8_t> rx_;
+    std::vector<InArrivo> inArrivo_;
     std::vector<Invio> tx_;
     std::vector<bool> dtr_;
     std::vector<TFrameComunic> risposte_;

@@ -292,7 +292,9 @@ Bytes ConDleRotto(std::uint8_t cmd, const Bytes& data, std::size_t k, std::uint8
 } // namespace
 
 TEST(Receiver, ABrokenStuffingIsRefusedAndTheNextFrameComesThrough) {
-    // A4 03 41 sent as ... A4 10 03 01 41 with the 03h lost: it used to pass as command 1, A4 01 41.
+    // A4 03 41 sent as ... A4 10 03 01 41 with the 03h lost: the checksum still balances, and only
+    // the rule that a 10h stuffs nothing but 02h, 03h or 10h keeps it from reading as command 1,
+    // A4 01 41.
     CountingReceiver r;
     r.Feed({0x03, 0x02, 0x04, 0x01, 0xA4, 0x10, 0x01, 0x41, 0x03, 0x03});
     EXPECT_EQ(r.UltimoFrame.Comando, 0);

@@ -191,7 +191,9 @@ TEST_F(ScambioTest, AWrongFrameIsDroppedAndTheRequestResentAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - inizio, 1s);
     EXPECT_EQ(linea.Richieste(), 3);
 
-    // Wrong every time: the attempts run out without any time-out.
+    // Wrong every time: the attempts run out without any time-out. (The line is first left quiet
+    // for the resent exchange's copies.)
+    AvanzaOrologio(6s);
     linea.Pannello = [](const TFrameComunic&, int) {
         TFrameComunic f = Identificazione();
         f.Comando = 9;
@@ -243,6 +245,113 @@ TEST_F(ScambioTest, TheLateReplyToTheFirstSendIsAcceptedAfterTheResend) {
     EXPECT_EQ(thread.EseguiComando(Richiesta(7, 3)), 2);
     EXPECT_EQ(linea.Richieste(), 3);
     EXPECT_EQ(canale.Risposte().back().Comando, 7);
+}
+
+namespace {
+TFrameComunic ScritturaBlocco(std::uint8_t blocco) {
+    TFrameComunic f = Richiesta(4, 0);
+    f.Lunghezza = 2;
+    f.Dati[0] = blocco;
+    return f;
+}
+
+// Runs an exchange on a thread of its own while the test clock moves on by steps, each waking the
+// exchange to look at the line, so that replies due later and every time-out come.
+std::uint8_t ScambioColTempo(TKivThreadCom& thread, CanaleFinto& canale, const TFrameComunic& f) {
+    auto esito = std::async(std::launch::async, [&] { return thread.EseguiComando(f); });
+    while (esito.wait_for(2ms) != std::future_status::ready) {
+        AvanzaOrologio(50ms);
+        canale.Sveglia();
+    }
+    return esito.get();
+}
+} // namespace
+
+TEST_F(ScambioTest, ACopyOfAResentWritesAcknowledgementNeverAnswersTheNextWrite) {
+    // An acknowledgement names no block: the write of block 5 must not pass on a copy of block 4's.
+    // The panel answers the resend too: answering every request 1.5 reply windows late, each as
+    // late (a delay on the line) or one after the other (a panel working through its requests in
+    // turn); or answering half a window late, after a stray frame has made the link resend.
+    struct Caso {
+        const char* Nome;
+        bool InFila, Estraneo;
+        std::chrono::milliseconds Ritardo;
+    };
+    LineaFinta linea(canale);
+    canale.timeoutDec = 10;
+    canale.tentativi = 3;
+    for (const Caso& c : {Caso{"each as late", false, false, 1500ms}, Caso{"in turn", true, false, 1500ms},
+                          Caso{"after a stray frame", false, true, 500ms}}) {
+        SCOPED_TRACE(c.Nome);
+        bool risponde = true;
+        platform::Instant libero = OrologioFinto();
+        const int prima = linea.Richieste();
+        linea.Pannello = [&](const TFrameComunic& r, int n) {
+            if (!risponde) return std::vector<std::uint8_t>{};
+            const platform::Instant ora = OrologioFinto();
+            if (c.Estraneo && n == prima + 1) canale.RiceviAlle(Codifica(Richiesta(9, 0)), ora + 300ms);
+            libero = (c.InFila ? std::max(ora, libero) : ora) + c.Ritardo;
+            canale.RiceviAlle(Codifica(Richiesta(r.Comando, 0)), libero);
+            return std::vector<std::uint8_t>{};
+        };
+        EXPECT_EQ(ScambioColTempo(thread, canale, ScritturaBlocco(4)), 2);
+        EXPECT_GE(linea.Richieste(), prima + 2);
+        risponde = false; // block 5's write is lost on its way to the panel
+        EXPECT_EQ(ScambioColTempo(thread, canale, ScritturaBlocco(5)), 4);
+    }
+}
+
+TEST_F(ScambioTest, TheQuietAfterAResendEndsAtOnceOnAnAbortOrAClose) {
+    LineaFinta linea(canale);
+    canale.timeoutDec = 600; // a minute of quiet, which the test clock never reaches
+    linea.Pannello = [](const TFrameComunic&, int n) {
+        TFrameComunic f = Identificazione();
+        if (n == 1) f.Comando = 9;
+        return Codifica(f);
+    };
+    ASSERT_EQ(thread.EseguiComando(Richiesta(1, 3)), 2);
+    ASSERT_EQ(linea.Richieste(), 2);
+
+    auto scambio = std::async(std::launch::async, [&] { return thread.EseguiComando(Richiesta(1, 3)); });
+    ASSERT_TRUE(testing_support::AttendiFinche([&] { return thread.Occupato(); }));
+    thread.AzzeraOccupato(); // returns once the link is free
+    EXPECT_FALSE(thread.Occupato());
+    ASSERT_EQ(scambio.wait_for(10s), std::future_status::ready);
+    EXPECT_EQ(scambio.get(), 4);
+
+    // The abort did not end the quiet itself: the next request waits too, until the program closes.
+    scambio = std::async(std::launch::async, [&] { return thread.EseguiComando(Richiesta(1, 3)); });
+    ASSERT_TRUE(testing_support::AttendiFinche([&] { return thread.Occupato(); }));
+    thread.TerminaAttese();
+    ASSERT_EQ(scambio.wait_for(10s), std::future_status::ready);
+    EXPECT_EQ(scambio.get(), 4);
+    EXPECT_EQ(linea.Richieste(), 2); // neither request went out
+}
+
+TEST_F(ScambioTest, OnTheUiThreadTheQuietLetsInTheCopiesThatWaitAsMessages) {
+    // There received bytes reach the ring through the thread's own messages: a copy still waiting
+    // as a message when the request goes out would land after it.
+    platform::TLoopUiThread ui;
+    LineaFinta linea(canale);
+    canale.timeoutDec = 600;
+    linea.Pannello = [](const TFrameComunic& r, int n) {
+        return n == 1   ? Codifica(Richiesta(9, 0))
+               : n == 2 ? Codifica(Richiesta(r.Comando, 0))
+                        : std::vector<std::uint8_t>{};
+    };
+    ASSERT_EQ(thread.EseguiComando(ScritturaBlocco(4)), 2);
+    ui.Post([&] { canale.Ricevi(Codifica(Richiesta(4, 0))); });
+    canale.tentativi = 1;
+    std::atomic<bool> fine{false};
+    std::thread tempo([&] {
+        while (!fine.load()) {
+            AvanzaOrologio(5s);
+            std::this_thread::sleep_for(2ms);
+        }
+    });
+    EXPECT_EQ(thread.EseguiComando(ScritturaBlocco(5)), 4);
+    fine.store(true);
+    tempo.join();
 }
 
 TEST_F(ScambioTest, ARequestWithoutCommandIsSentOnceAndAnswersZero) {
