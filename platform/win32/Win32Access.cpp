@@ -20,22 +20,21 @@ template <class Entry, class Lookup> Entry* Find(Entry& entry, std::vector<char>
 }
 
 // The name of a user or group, or its number when the system has no name for it.
-std::string UserName(uid_t uid) {
-    passwd entry{};
+template <class Entry, class Id>
+std::string NameOf(Id id, int (*lookup)(Id, Entry*, char*, std::size_t, Entry**), char* Entry::*name) {
+    Entry entry{};
     std::vector<char> buffer;
-    const passwd* found = Find(entry, buffer, [uid](passwd* e, char* b, std::size_t n, passwd** r) {
-        return ::getpwuid_r(uid, e, b, n, r);
-    });
-    return found ? found->pw_name : std::to_string(uid);
+    const Entry* found = Find(
+        entry, buffer, [&](Entry* e, char* b, std::size_t n, Entry** r) { return lookup(id, e, b, n, r); });
+    return found ? found->*name : std::to_string(id);
+}
+
+std::string UserName(uid_t uid) {
+    return NameOf(uid, &::getpwuid_r, &passwd::pw_name);
 }
 
 std::string GroupName(gid_t gid) {
-    group entry{};
-    std::vector<char> buffer;
-    const group* found = Find(entry, buffer, [gid](group* e, char* b, std::size_t n, group** r) {
-        return ::getgrgid_r(gid, e, b, n, r);
-    });
-    return found ? found->gr_name : std::to_string(gid);
+    return NameOf(gid, &::getgrgid_r, &group::gr_name);
 }
 
 // The mode as "ls -l" shows it.
