@@ -69,7 +69,7 @@ class Programma {
         TConfigCom c;
         c.TipoConnessione = ConnessioneCavo;
         c.ComCavo = PortaSim;
-        std::ofstream(cartella + "/comconfig.cfg", std::ios::binary)
+        std::ofstream(cartella + "comconfig.cfg", std::ios::binary)
             .write(reinterpret_cast<const char*>(&c), sizeof c);
         com = std::make_unique<TKivModCom>();
         com->OpzioniFinestra.AscoltaDispositivi = false;
@@ -88,7 +88,7 @@ class Programma {
     // How often the "user" looks whether the OK button is there.
     void ImpostaAttenzioneUtente(std::chrono::milliseconds ogni) { utente_.start(ogni); }
 
-    const std::string cartella = impostazioni_.Percorso();
+    const std::string cartella = impostazioni_.Cartella.Path(); // with a trailing '/'
     std::unique_ptr<Simulatore> sim;
     std::unique_ptr<TKivModCom> com;
 
@@ -96,7 +96,7 @@ class Programma {
         if (qgetenv("QT_QPA_PLATFORM").isEmpty()) qputenv("QT_QPA_PLATFORM", "offscreen");
         app_ = std::make_unique<QApplication>(argc_, argv_);
         ui_ = std::make_unique<platform::gui::QtUiThread>();
-        std::filesystem::copy_file(CartellaEseguibile() + "/Lingue.csv", cartella + "/Lingue.csv");
+        std::filesystem::copy_file(CartellaEseguibile() + "/Lingue.csv", cartella + "Lingue.csv");
         platform::SetProgramFolder(cartella);
         CreaFinestre();
         MostraMainFrm();
