@@ -37,6 +37,14 @@ bool RiceviTutto(TLinkComando& l) {
            FineComunicazione(l) == EsitoOk;
 }
 
+// The link listening on a free loopback port; false, with the benchmark skipped, when there is none.
+bool InAscolto(TServerUdpLink& link, benchmark::State& state) {
+    link.IndirizzoAscolto = "127.0.0.1";
+    if (link.AvviaServerUdp(0)) return true;
+    state.SkipWithError("no UDP port");
+    return false;
+}
+
 // The panel's hello, answered Yes as the user would.
 bool Accettato(TServerUdpLink& link) {
     if (!testing_support::AttendiFinche([&] { return link.Stato().NuovaConnessione; })) return false;
@@ -48,11 +56,7 @@ bool Accettato(TServerUdpLink& link) {
 
 void BM_RicezioneCompletaUdp(benchmark::State& state) {
     TServerUdpLink link;
-    link.IndirizzoAscolto = "127.0.0.1";
-    if (!link.AvviaServerUdp(0)) {
-        state.SkipWithError("no UDP port");
-        return;
-    }
+    if (!InAscolto(link, state)) return;
     RegistraLinkRemoto(&link);
     double cpu = 0, muro = 0;
     // After an error the timing may be neither paused nor resumed: each one leaves the loop at once.
@@ -118,11 +122,7 @@ BENCHMARK(BM_DatagrammiAlSecondo);
 // never for its reply.
 void BM_RiavvioDopoFine(benchmark::State& state) {
     TServerUdpLink link;
-    link.IndirizzoAscolto = "127.0.0.1";
-    if (!link.AvviaServerUdp(0)) {
-        state.SkipWithError("no UDP port");
-        return;
-    }
+    if (!InAscolto(link, state)) return;
     double peggiore = 0;
     for (auto _ : state) {
         state.PauseTiming();
