@@ -343,6 +343,16 @@ std::uint8_t TServerUdpLink::Transazione(const TFrameComunic& Frame, const TDest
             AttendiPasso();
             lock.lock();
         }
+        // A refused panel has no transaction to end: its command 22 waits, on the closing thread,
+        // for the link to be free, until a stop, the program's close, a newer command 22 or the
+        // panel's acceptance makes it pointless.
+        while (invioInCorso_ && D.Chiusura && D.Sessione == 0 && !programmaInChiusura_ &&
+               D.Fermate == fermate_ && D.Chiusure == chiusure_ &&
+               !(SessioneAttiva() != 0 && peer_ == D.Peer)) {
+            lock.unlock();
+            AttendiPasso();
+            lock.lock();
+        }
         if (invioInCorso_) return EsitoOccupato;
         invioInCorso_ = true;
         sessioneInvio_ = D.Sessione;
@@ -496,8 +506,9 @@ void TServerUdpLink::AvviaChiusura(TDestinazione D) {
 void TServerUdpLink::ChiudiSessione(const TDestinazione& D) {
     try {
         TLinkChiusura link(*this, D);
-        // Busy when another transaction holds the link: then it is not sent, and a transaction of
-        // the ending connection ends as soon as the session below is gone.
+        // For an ending connection, busy when another transaction holds the link: then it is not
+        // sent, and a transaction of that connection ends as soon as the session below is gone. A
+        // refused panel's waits for the link instead.
         TerminaConnessioneRemota(link);
     } catch (...) {
         // The connection ends here whether or not the panel was told.

@@ -298,6 +298,16 @@ TEST_F(ServerUdp, ARefusedPanelGetsCommand22AndTheConnectionUpKeepsItsPanelAndIt
     panel->Invia("020401A40B014903");
     EXPECT_EQ(esito.get(), EsitoOk) << "the connection keeps its panel";
     EXPECT_EQ(nascosto, 0);
+    // Refused while a transaction of the connection holds the link: told once the link is free.
+    esito = InviaDopo(Comando(1, 3));
+    EXPECT_EQ(panel->Ricevi(), "020101FC03");
+    altro.Invia("*X#");
+    EXPECT_EQ(altro.Ricevi(), "*OK#");
+    dialogs.AnswerNo();
+    link.Timer1Timer();
+    panel->Invia("020401A40B014903");
+    EXPECT_EQ(esito.get(), EsitoOk);
+    EXPECT_EQ(altro.Ricevi(), fine);
 
     // Refusing the connected panel ends its connection.
     panel->Invia("*VM415#");
