@@ -72,7 +72,13 @@ EsitoScrittura ScriviFileConfig(const std::string& Nome, IFinestraFileConfig& Fi
     // leave both the previous file and the image as they were.
     const TConfigCentrale prima = ConfigCentrale;
     Finestra.AggiornaConfigDaForm();
-    if (!platform::WriteFileAtomically(Nome, &ConfigCentrale, sizeof ConfigCentrale)) {
+    // This program writes no other format, and the read accepts only this one: a configuration
+    // prepared before anything was opened or received must open again. The image keeps its own
+    // mark, which tells the menus whether anything was loaded.
+    TConfigCentrale scritta = ConfigCentrale;
+    scritta.IdCentrale = IdVm415;
+    scritta.VersioneCentrale = VersioneFormato11;
+    if (!platform::WriteFileAtomically(Nome, &scritta, sizeof scritta)) {
         ConfigCentrale = prima;
         platform::gui::ShowError(MsgErrore);
         return EsitoScrittura::Errore;

@@ -46,8 +46,9 @@ bool LeggiFile415(const std::string& Nome, TConfigCentrale& Config);
 
 enum class EsitoScrittura { Scritto, Rinunciato, Errore };
 // The write step shared by the three saves: the overwrite question when the file exists, the
-// controls copied into ConfigCentrale, the image written. A failed write shows "Error", puts
-// ConfigCentrale back as it was and leaves the previous file untouched.
+// controls copied into ConfigCentrale, the image written with the model and format of a current
+// file (ConfigCentrale keeps its own). A failed write shows "Error", puts ConfigCentrale back as
+// it was and leaves the previous file untouched.
 EsitoScrittura ScriviFileConfig(const std::string& Nome, IFinestraFileConfig& Finestra);
 
 // The four commands of the File menu. Each restores the current folder however it ends.

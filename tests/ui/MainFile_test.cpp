@@ -16,6 +16,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -152,6 +153,42 @@ TEST_F(FileMenu, AFileSavedReadAndSavedAgainKeepsItsValues) {
     dialogs_.ChooseFile(documenti_.File("nuovo.415"));
     MainFrm->MiSalvaApertoFile->trigger();
     EXPECT_EQ(Caption(), QString::fromUtf8("Centrale Vm415 - " + documenti_.File("nuovo.415")));
+}
+
+// A configuration prepared at the desk, before anything was opened or received, opens again
+// whichever save wrote it; until it is opened the window still counts it as nothing loaded.
+TEST_F(FileMenu, EverySaveOfAConfigurationNeverLoadedOpensAgain) {
+    TCartellaCorrente cartella;
+    std::filesystem::current_path(documenti_.Path()); // where the kit save writes
+    const struct {
+        QAction* Comando;
+        std::string File;
+        bool ChiedeNome;
+    } salvataggi[] = {{MainFrm->MiSalvaApertoFile, "aperto.415", true},
+                      {MainFrm->MiSalvaConNomeFile, "nome.415", true},
+                      {MainFrm->MiSalvaFileKit, "Kit_01.415", false}};
+    for (const auto& s : salvataggi) {
+        SCOPED_TRACE(s.File);
+        FileCorrente.clear();
+        ConfigDefault(ConfigCentrale);
+        MainFrm->AggiornaFormDaConfig();
+        if (s.ChiedeNome) dialogs_.ChooseFile(documenti_.File(s.File));
+        s.Comando->trigger();
+        EXPECT_EQ(Messaggio(MsgKind::Information), "Ok");
+        Byte atteso = Bytes(ConfigCentrale);
+        MainFrm->MiCodaEventi->trigger();
+        EXPECT_EQ(Messaggio(MsgKind::Information), platform::gui::FromCp1252(MainFrm->StrCodaNoFileCfg))
+            << "the image still holds nothing loaded";
+        atteso[offsetof(TConfigCentrale, IdCentrale)] = IdVm415;
+        atteso[offsetof(TConfigCentrale, VersioneCentrale)] = VersioneFormato11;
+        const Byte scritto = documenti_.Read(s.File);
+        EXPECT_EQ(scritto, atteso) << "only the model and the format are stamped";
+
+        dialogs_.ChooseFile(documenti_.File(s.File));
+        MainFrm->MiLeggiFile->trigger();
+        EXPECT_EQ(Messaggio(MsgKind::Information), "Ok");
+        EXPECT_EQ(Bytes(ConfigCentrale), scritto);
+    }
 }
 
 TEST_F(FileMenu, TheKitSaveNumbersItsFilesFromTheCounter) {
