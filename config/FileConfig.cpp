@@ -21,6 +21,8 @@ namespace {
 const std::string MsgErroreFile = "File Error.";
 const std::string MsgErrore = "Error";
 const std::string MsgOk = "Ok";
+const std::string PrefissoCaptionMainFrm = "Centrale Vm415 - ";
+const std::string CaptionMainFrmFissa = "Centrale Vm415 (v. 1.11c)";
 
 // File names are UTF-8, the texts of dialogs and windows Windows-1252.
 std::string Mostrato(const std::string& Nome) {
@@ -42,6 +44,10 @@ std::optional<std::string> ScegliFile(bool Salva) {
 }
 
 } // namespace
+
+std::string CaptionMainFrm() {
+    return FileCorrente.empty() ? CaptionMainFrmFissa : PrefissoCaptionMainFrm + Mostrato(FileCorrente);
+}
 
 bool DecodificaFile415(std::span<const std::uint8_t> Dati, TConfigCentrale& Config) {
     if (Dati.size() != DimensioneFile415) return false;
@@ -99,7 +105,7 @@ void ComandoLeggiFile(IFinestraFileConfig& Finestra) {
     }
     FileCorrente = *nome;
     platform::gui::ShowInformation(MsgOk);
-    Finestra.ImpostaCaption(PrefissoCaptionMainFrm + Mostrato(FileCorrente));
+    Finestra.ImpostaCaption(CaptionMainFrm());
     ConfigCentrale = letta;
     ConfigCentrale.IdCentrale = IdVm415;
     ConfigCentrale.VersioneCentrale = VersioneFormato11;
@@ -118,7 +124,7 @@ void ComandoSalvaApertoFile(IFinestraFileConfig& Finestra) {
     if (ScriviFileConfig(*nome, Finestra) != EsitoScrittura::Scritto) return;
     platform::gui::ShowInformation(MsgOk);
     FileCorrente = *nome;
-    Finestra.ImpostaCaption(PrefissoCaptionMainFrm + Mostrato(FileCorrente));
+    Finestra.ImpostaCaption(CaptionMainFrm());
 }
 
 void ComandoSalvaConNomeFile(IFinestraFileConfig& Finestra) {

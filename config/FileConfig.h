@@ -12,7 +12,6 @@
 constexpr std::size_t DimensioneFile415 = sizeof(TConfigCentrale);
 constexpr const char* FiltroFile415 = "File Vm415 (*.415)|*.415";
 constexpr const char* EstensioneFile415 = ".415";
-constexpr const char* PrefissoCaptionMainFrm = "Centrale Vm415 - ";
 constexpr int NumProgressivoKitMin = 1;
 constexpr int NumProgressivoKitMax = 99;
 
@@ -20,6 +19,10 @@ constexpr int NumProgressivoKitMax = 99;
 // the main window, which empties it when it is shown and shows it in its caption; it lives here so
 // that the commands reach it.
 extern std::string FileCorrente;
+
+// The main window's caption (Windows-1252): "Centrale Vm415 - " and the current file when one is
+// open, else the fixed title. Every place that sets the caption takes it from here.
+std::string CaptionMainFrm();
 
 // What the file commands need of the main window.
 class IFinestraFileConfig {

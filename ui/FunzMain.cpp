@@ -4,6 +4,7 @@
 
 #include "config/ChiaviLingua.h"
 #include "config/ConfigPc.h"
+#include "config/FileConfig.h"
 #include "config/GetMessage_11.h"
 #include "platform/diag/Diagnostica.h"
 #include "platform/gui/Dialogs.h"
@@ -221,7 +222,8 @@ void TMainFrm::DistruggiFrame() {
 void TMainFrm::TraduciForm() {
     // Qt's own dialogs speak the same language as the program.
     platform::gui::ImpostaLinguaQt(ConfigPc.Lingua);
-    setWindowTitle(QStringLiteral("Centrale Vm415 (v. 1.11c)"));
+    // The caption names the open file in every language: Save still writes there.
+    setWindowTitle(platform::gui::FromCp1252(CaptionMainFrm()));
 
     MiFile->setTitle(Testo("STRMAIN_FILE"));
     MiLeggiFile->setText(Testo("STRMAIN_LEGGIFILE"));

@@ -102,7 +102,7 @@ TEST_F(Traduzione, QtsOwnDialogTextsFollowTheLanguage) {
     EXPECT_EQ(si(), QString::fromUtf8("&Sí"));
 }
 
-TEST_F(Traduzione, RowsAndMenusSpeakTheChosenLanguageAndTheCaptionStaysFixed) {
+TEST_F(Traduzione, RowsAndMenusSpeakTheChosenLanguageAndTheCaptionIsFixedWithNoFileOpen) {
     InLingua(1);
     EXPECT_EQ(MainFrm->FrameInser[0]->DescrizioneInserLabel->text(), Tabella("STRMAIN_INSERITORE") + " 01");
     EXPECT_EQ(MainFrm->FrameInser[15]->DescrizioneInserLabel->text(), Tabella("STRMAIN_INSERITORE") + " 16");
@@ -118,6 +118,25 @@ TEST_F(Traduzione, RowsAndMenusSpeakTheChosenLanguageAndTheCaptionStaysFixed) {
     for (int lingua = 0; lingua < 4; ++lingua) {
         InLingua(lingua);
         EXPECT_EQ(MainFrm->windowTitle(), "Centrale Vm415 (v. 1.11c)");
+    }
+}
+
+// Save still writes to the open file after the language changed: the caption must keep naming it.
+TEST_F(Traduzione, TheCaptionNamesTheOpenFileInEveryLanguage) {
+    testing_support::TempFolder documenti;
+    TConfigCentrale c{};
+    ConfigDefault(c);
+    c.IdCentrale = IdVm415;
+    c.VersioneCentrale = VersioneFormato11;
+    const auto* b = reinterpret_cast<const std::uint8_t*>(&c);
+    documenti.Write("Caff\xC3\xA8.415", std::vector<std::uint8_t>(b, b + sizeof c));
+    dialogs_.ChooseFile(documenti.File("Caff\xC3\xA8.415"));
+    MainFrm->MiLeggiFile->trigger();
+    const QString letto = QString::fromUtf8("Centrale Vm415 - " + documenti.File("Caff\xC3\xA8.415"));
+    ASSERT_EQ(MainFrm->windowTitle(), letto);
+    for (int lingua = 0; lingua < 4; ++lingua) {
+        InLingua(lingua);
+        EXPECT_EQ(MainFrm->windowTitle(), letto) << lingua;
     }
 }
 
