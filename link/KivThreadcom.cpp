@@ -3,7 +3,6 @@
 #include "link/LinkComando.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace {
 bool SuThreadUi() {
@@ -194,18 +193,29 @@ std::uint8_t TKivThreadCom::ControllaRisposta() {
             EsitoComando.store(EsitoOk);
             return EsitoOk;
         }
-        // Another command's, length's or block's frame: a failed attempt, resent at once.
+        // A late copy of an earlier request's reply says nothing of this request, whose reply may
+        // still come in this window. Any other frame is a failed attempt, resent at once.
+        const bool copia = quiete_.RispostaPrecedente(FrameCorrente, arrivato);
         arrivato.Comando = 0;
-        if (Tentativi >= Canale_.NumTentativi()) return fallito();
-        InviaFrameCorrente();
-        ++Tentativi;
-        return EsitoOccupato;
+        if (copia) {
+            quiete_.CopiaIgnorata();
+        } else {
+            if (Tentativi >= Canale_.NumTentativi()) return fallito();
+            Reinvia(true);
+            return EsitoOccupato;
+        }
     }
     if (Orologio_() <= ScadenzaRisposta) return EsitoOccupato;
     if (Tentativi >= Canale_.NumTentativi()) return fallito();
-    InviaFrameCorrente();
-    ++Tentativi;
+    Reinvia(false);
     return EsitoOccupato;
+}
+
+void TKivThreadCom::Reinvia(bool DopoFrameErrato) {
+    InviaFrameCorrente();
+    quiete_.Invio(Orologio_(), DopoFrameErrato);
+    ++Tentativi;
+    reinvii_.fetch_add(1);
 }
 
 void TKivThreadCom::AttendiPasso(int BytePrecedente) {
@@ -231,22 +241,31 @@ void TKivThreadCom::Riaggancia() {
     Modem_.AzzeraStato();
 }
 
-bool TKivThreadCom::AttendiQuiete() {
-    if (Orologio_() >= quieteFino_) return true;
+bool TKivThreadCom::AttendiQuiete(const TFrameComunic& Prossima) {
+    const platform::Instant fino = quiete_.QuieteFino(Prossima);
+    const platform::Instant inizio = Orologio_();
+    if (inizio >= fino) return true;
     const bool ui = SuThreadUi();
+    auto conta = [&] { tempoQuiete_.fetch_add((Orologio_() - inizio).count()); };
     for (;;) {
         // On the UI thread the copies reach the ring through its messages: they are let in before
         // the ring is emptied, or they would land in it after the request.
         if (ui) platform::ProcessMessagesIfUiThread();
-        if (Annullato() || Chiusura.load() || Termina.load()) return false;
-        const platform::Duration resta = quieteFino_ - Orologio_();
-        if (resta <= platform::Duration::zero()) return true;
+        if (Annullato() || Chiusura.load() || Termina.load()) {
+            conta();
+            return false;
+        }
+        const platform::Duration resta = fino - Orologio_();
+        if (resta <= platform::Duration::zero()) {
+            conta();
+            return true;
+        }
         Dormi(std::min<platform::Duration>(resta, PassoAttesa));
     }
 }
 
 std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
-    if (!AttendiQuiete()) {
+    if (!AttendiQuiete(Frame)) {
         FrameCorrente.Comando = 0;
         Tentativi = 1;
         EsitoComando.store(EsitoFallito);
@@ -266,11 +285,7 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
     // The ring is empty now: this pass may abandon a frame cut off more than 5 s ago, before the
     // reply's bytes could continue it.
     Comunic_.RiceviByte(-1);
-    // The send whose window runs and whether anything came in it, and the first send whose
-    // window passed with nothing at all: the sign of a panel that may answer late.
-    platform::Instant invio = Orologio_();
-    bool silenzio = true;
-    std::optional<platform::Instant> ritardoDa;
+    quiete_.Inizia(Frame);
     if (!InviaFrameCorrente()) {
         // Too long for the serial length byte: the panel would only see garbage.
         FrameCorrente.Comando = 0;
@@ -278,6 +293,7 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
         EsitoComando.store(EsitoFallito);
         return EsitoFallito;
     }
+    quiete_.Invio(Orologio_());
     Tentativi = 1;
     auto abbandona = [&] {
         FrameCorrente.Comando = 0;
@@ -286,7 +302,7 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
     };
     for (;;) {
         const int b = Canale_.LeggiByteRx();
-        if (b >= 0) silenzio = false;
+        if (b >= 0) quiete_.Ricevuto();
         if (viaModem && b >= 0) {
             ricevuto = true;
             const bool fuoriFrame = Comunic_.Stato == TKivComunic::StatoAttesaStx;
@@ -298,16 +314,9 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
             precedenteFuoriFrame = fuoriFrame ? b : -1;
         }
         Comunic_.RiceviByte(b);
-        const int inviiPrima = Tentativi;
-        const platform::Instant ora = Orologio_();
         if (const std::uint8_t r = ControllaRisposta(); r != EsitoOccupato) {
             if (viaModem && r == EsitoFallito && !ricevuto && Modem_.ModemConnesso()) Riaggancia();
             break;
-        }
-        if (Tentativi != inviiPrima) {
-            if (silenzio && !ritardoDa) ritardoDa = invio;
-            invio = ora;
-            silenzio = true;
         }
         if (Annullato() || Chiusura.load() || (viaModem && !Modem_.ModemConnesso())) {
             abbandona();
@@ -316,19 +325,7 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
         AttendiPasso(b);
     }
     const std::uint8_t esito = EsitoComando.load();
-    if (esito == EsitoOk && Tentativi > 1) {
-        // The panel may still answer the other sends. One that answered within each window (a
-        // damaged or a wrong frame) answers them within theirs: the last send's window covers it.
-        // After a window that passed in silence, this reply may answer that window's send, and the
-        // later sends may each draw a copy as late as this reply took after it, or, from a panel
-        // that works through them one after the other, that long after this reply: the line is
-        // left quiet until then, with half a reply window for a panel whose answer times vary.
-        quieteFino_ = ScadenzaRisposta;
-        if (ritardoDa) {
-            const platform::Instant ora = Orologio_();
-            quieteFino_ = std::max(quieteFino_, ora + (ora - *ritardoDa) + FinestraRisposta() / 2);
-        }
-    }
+    quiete_.Fine(esito == EsitoOk, Orologio_(), FinestraRisposta());
     return esito;
 }
 

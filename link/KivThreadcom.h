@@ -11,13 +11,14 @@
 // thread it lets pending messages run between passes, since that is where received bytes arrive.
 //
 // A reply counts only for the request it answers. An exchange that had to resend may draw one
-// reply per send, and an acknowledgement names no block: a copy that came after the next request
-// went out would pass for that request's reply. So after a resent exchange the next request (an
-// exchange or a connect, on whatever thread) waits as long as the panel may still be answering
-// the earlier sends, and the ring is emptied of what came meanwhile as before any request.
+// reply per send: a late copy that is recognisably an earlier request's reply is ignored, and only
+// a request whose reply it could pass for (an exchange or a connect, on whatever thread) first waits
+// as long as the panel may still be answering the earlier sends (TQuieteReinvio); the ring is then
+// emptied of what came meanwhile, as before any request.
 #include "link/KivCanale.h"
 #include "link/KivComunic.h"
 #include "link/KivModem.h"
+#include "link/QuieteReinvio.h"
 #include "platform/clock/Clock.h"
 #include "platform/thread/Thread.h"
 
@@ -85,8 +86,11 @@ class TKivThreadCom : public platform::TThread {
     platform::Instant ScadenzaRisposta{};
     std::atomic<std::uint8_t> EsitoComando{0};
 
-    // Frames sent so far (diagnostics and tests).
+    // Frames sent so far, the resends among them, and the time requests spent waiting for the
+    // copies of a resent exchange (diagnostics, tests and figures).
     std::uint64_t FrameInviati() const { return inviati_.load(); }
+    std::uint64_t Reinvii() const { return reinvii_.load(); }
+    platform::Duration TempoQuiete() const { return platform::Duration(tempoQuiete_.load()); }
     // When the last byte of the last frame went out.
     platform::Instant UltimoInvio() const { return ultimoInvio_.load(); }
 
@@ -103,10 +107,12 @@ class TKivThreadCom : public platform::TThread {
     std::uint8_t Scambia(const TFrameComunic& Frame);
     // The reply window of one send.
     platform::Duration FinestraRisposta() const;
-    // Before a request goes out: waits until the copies a resent exchange may still draw have
-    // come (quieteFino_). False, and nothing may be sent, when the wait is ended by an abort, the
+    // Before `Prossima` goes out: waits until no copy that a resent exchange may still draw could
+    // pass for its reply. False, and nothing may be sent, when the wait is ended by an abort, the
     // program closing or Ferma.
-    bool AttendiQuiete();
+    bool AttendiQuiete(const TFrameComunic& Prossima);
+    // Resends the current request; `DopoFrameErrato` when a wrong frame ended the window early.
+    void Reinvia(bool DopoFrameErrato);
     // The call is over or given up on: the machine hangs the line up, and the link counts as not
     // connected from now on.
     void Riaggancia();
@@ -133,10 +139,12 @@ class TKivThreadCom : public platform::TThread {
     std::condition_variable sonnoCv_;
     std::uint64_t sveglie_ = 0;
 
-    // Until when the line is left quiet before the next request; touched only by the thread that
-    // holds the busy mark.
-    platform::Instant quieteFino_{};
+    // The copies resent exchanges may still draw; touched only by the thread that holds the busy
+    // mark.
+    TQuieteReinvio quiete_{TQuieteReinvio::TLinea::Seriale};
 
     std::atomic<std::uint64_t> inviati_{0};
+    std::atomic<std::uint64_t> reinvii_{0};
+    std::atomic<platform::Duration::rep> tempoQuiete_{0};
     std::atomic<platform::Instant> ultimoInvio_{platform::Instant{}};
 };

@@ -125,6 +125,7 @@ void TServerUdpLink::UDPServerUDPRead(const std::uint8_t* Dati, std::size_t Lung
                 (atteso ? " " + atteso->Indirizzo + ": " + std::to_string(atteso->Porta) : std::string()));
         } else {
             log.emplace_back(reinterpret_cast<const char*>(Dati), Lunghezza);
+            if (invioInCorso_) quiete_.Ricevuto();
             for (std::size_t i = 0; i + 1 < Lunghezza; i += 2)
                 RiceviByteUdp(std::uint8_t(Cifra(Dati[i]) << 4 | Cifra(Dati[i + 1])));
         }
@@ -264,39 +265,32 @@ std::uint8_t TServerUdpLink::ControllaRispostaUdp(std::vector<std::string>& Log)
     // The panel this request was meant for is gone (the connection ended, another panel was
     // accepted, the server stopped): nothing more may be sent, nor anything taken from anyone else.
     if (TransazioneSenzaSessione()) return fallito();
-    auto ancora = [&] {
+    auto ancora = [&](bool DopoFrameErrato) {
         ++tentativi_;
-        return InviaFrameUdp(Log) ? EsitoOccupato : fallito();
+        if (!InviaFrameUdp(Log)) return fallito();
+        quiete_.Invio(orologio_(), DopoFrameErrato);
+        return EsitoOccupato;
     };
     if (risposta_.Comando != 0) {
-        switch (ConfrontaRisposta(richiesta_, risposta_)) {
-        case TRisposta::Corrisponde:
-            if (tentativi_ > 1) {
-                // The reply to an earlier send may still come after this one.
-                quieteFino_ = scadenzaRisposta_;
-                quietePeer_ = peerInvio_;
-            }
+        if (RispostaCorrisponde(richiesta_, risposta_)) {
             scadenzaSessione_ = orologio_() + TempoSessione;
             accettata_ = risposta_;
             richiesta_.Comando = 0;
             esitoInvio_ = EsitoOk;
             return EsitoOk;
-        case TRisposta::AltroBlocco:
-            // A datagram repeated or held up on the way: the reply to this request may still
-            // come, and a resend would only bring more copies.
-            Log.insert(Log.end(), {"Ignored: reply to another block", ""});
-            risposta_.Comando = 0;
-            break;
-        case TRisposta::AltroComando:
-            break;
         }
+        if (!quiete_.RispostaPrecedente(richiesta_, risposta_)) {
+            risposta_.Comando = 0;
+            return tentativi_ >= MaxTentativi ? fallito() : ancora(true);
+        }
+        // A datagram repeated or held up on the way: the reply to this request may still come, and
+        // a resend would only bring more copies.
+        Log.insert(Log.end(), {"Ignored: reply to an earlier request", ""});
+        quiete_.CopiaIgnorata();
+        risposta_.Comando = 0;
     }
-    if (risposta_.Comando == 0) {
-        if (orologio_() <= scadenzaRisposta_) return EsitoOccupato;
-        return tentativi_ >= MaxTentativi ? fallito() : ancora();
-    }
-    risposta_.Comando = 0;
-    return tentativi_ >= MaxTentativi ? fallito() : ancora();
+    if (orologio_() <= scadenzaRisposta_) return EsitoOccupato;
+    return tentativi_ >= MaxTentativi ? fallito() : ancora(false);
 }
 
 void TServerUdpLink::AttendiPasso() {
@@ -379,7 +373,8 @@ std::uint8_t TServerUdpLink::Transazione(const TFrameComunic& Frame, const TDest
     for (;;) {
         {
             std::lock_guard lock(m_);
-            if (TransazioneSenzaSessione() || !(quietePeer_ == peerInvio_) || orologio_() > quieteFino_)
+            if (TransazioneSenzaSessione() || !(quietePeer_ == peerInvio_) ||
+                orologio_() > quiete_.QuieteFino(Frame))
                 break;
         }
         AttendiPasso();
@@ -393,7 +388,10 @@ std::uint8_t TServerUdpLink::Transazione(const TFrameComunic& Frame, const TDest
         AzzeraRicezioneUdp();
         richiesta_ = Frame;
         tentativi_ = 1;
-        if (!InviaFrameUdp(log, true)) {
+        quiete_.Inizia(Frame);
+        if (InviaFrameUdp(log, true)) {
+            quiete_.Invio(orologio_());
+        } else {
             richiesta_.Comando = 0;
             esitoInvio_ = esito = EsitoFallito;
         }
@@ -409,6 +407,8 @@ std::uint8_t TServerUdpLink::Transazione(const TFrameComunic& Frame, const TDest
     }
     if (esito == EsitoNessunaRichiesta) return esito;
     std::lock_guard lock(m_);
+    quiete_.Fine(esitoInvio_ == EsitoOk, orologio_(), TempoRisposta);
+    if (esitoInvio_ == EsitoOk && tentativi_ > 1) quietePeer_ = peerInvio_;
     return esitoInvio_;
 }
 

@@ -13,11 +13,13 @@
 //
 // A reply counts only if it came after its request went out: whatever arrived before is cleared
 // when the request is sent. After an exchange that needed a resend, a second copy of its reply may
-// still be on the way, so the next request to that panel waits until the last reply window has
-// passed. An acknowledgement carries no block number: a copy that the network delivers after the
-// next request went out cannot be told from that request's own acknowledgement.
+// still be on the way: one that is recognisably an earlier request's reply is ignored, and a request
+// whose reply it could pass for waits first, as on the serial link (TQuieteReinvio). An
+// acknowledgement carries no block number: a copy that the network duplicates after the next
+// request went out cannot be told from that request's own acknowledgement.
 #include "link/KivComunic.h"
 #include "link/LinkComando.h"
+#include "link/QuieteReinvio.h"
 #include "platform/clock/Clock.h"
 #include "platform/net/UdpServer.h"
 
@@ -179,8 +181,9 @@ class TServerUdpLink : public TLinkRemoto, public TLinkComando {
     platform::net::UdpPeer peerInvio_;
     bool chiusuraInvio_ = false;
     platform::Instant scadenzaSessione_{}, scadenzaLink_{}, scadenzaRisposta_{};
-    // After an exchange with a resend: the next request to that panel waits until then.
-    platform::Instant quieteFino_{};
+    // The copies that resent exchanges may still draw, and the panel they would come from: only its
+    // requests may have to wait for them.
+    TQuieteReinvio quiete_{TQuieteReinvio::TLinea::Rete};
     platform::net::UdpPeer quietePeer_;
     std::uint8_t tentativi_ = 0, esitoInvio_ = 0;
     TFrameComunic richiesta_{}, risposta_{};

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <set>
 #include <thread>
 
 using namespace std::chrono_literals;
@@ -204,24 +205,37 @@ TEST_F(ScambioTest, AWrongFrameIsDroppedAndTheRequestResentAtOnce) {
     EXPECT_EQ(linea.Richieste(), 6);
 }
 
-TEST_F(ScambioTest, AReplyOfAnotherBlockIsAWrongFrame) {
+TEST_F(ScambioTest, ALateCopyOfAnEarlierReplyIsIgnoredWithoutAResend) {
     LineaFinta linea(canale);
-    canale.timeoutDec = 50;
-    // The previous block's reply, repeated or late, comes first; it must not pass for block 5's.
-    linea.Pannello = [](const TFrameComunic& r, int n) {
+    canale.timeoutDec = 50; // 5 s: a resend after a time-out would be far too late
+    // Before each reply comes a late copy of an earlier one: of the previous request, then of another
+    // block of the same read. Neither may pass for the reply, nor draw a resend.
+    TFrameComunic numeri;
+    numeri.Comando = 10;
+    numeri.Lunghezza = 5;
+    auto blocco = [](int b) {
         TFrameComunic f;
         f.Comando = 13;
         f.Lunghezza = 241;
-        f.Dati[0] = std::uint8_t(n == 1 ? r.Dati[0] - 1 : r.Dati[0]);
-        return Codifica(f);
+        f.Dati[0] = std::uint8_t(b);
+        return f;
     };
-    TFrameComunic blocco5 = Richiesta(13, 241);
-    blocco5.Lunghezza = 1;
-    blocco5.Dati[0] = 5;
-    EXPECT_EQ(thread.EseguiComando(blocco5), 2);
-    EXPECT_EQ(linea.Richieste(), 2);
-    ASSERT_EQ(canale.Risposte().size(), 1u);
-    EXPECT_EQ(canale.Risposte()[0].Dati[0], 5);
+    linea.Pannello = [&](const TFrameComunic& r, int n) {
+        if (n == 1) return Codifica(numeri);
+        std::vector<std::uint8_t> v = Codifica(r.Dati[0] == 0 ? numeri : blocco(r.Dati[0] - 1));
+        const std::vector<std::uint8_t> risposta = Codifica(blocco(r.Dati[0]));
+        v.insert(v.end(), risposta.begin(), risposta.end());
+        return v;
+    };
+    EXPECT_EQ(thread.EseguiComando(Richiesta(10, 5)), 2);
+    for (int b : {0, 1}) {
+        TFrameComunic leggi = Richiesta(13, 241);
+        leggi.Lunghezza = 1;
+        leggi.Dati[0] = std::uint8_t(b);
+        EXPECT_EQ(thread.EseguiComando(leggi), 2);
+        EXPECT_EQ(canale.Risposte().back().Dati[0], b);
+    }
+    EXPECT_EQ(linea.Richieste(), 3) << "a copy drew a resend";
 }
 
 TEST_F(ScambioTest, TheLateReplyToTheFirstSendIsAcceptedAfterTheResend) {
@@ -265,40 +279,92 @@ std::uint8_t ScambioColTempo(TKivThreadCom& thread, CanaleFinto& canale, const T
     }
     return esito.get();
 }
+
 } // namespace
 
 TEST_F(ScambioTest, ACopyOfAResentWritesAcknowledgementNeverAnswersTheNextWrite) {
     // An acknowledgement names no block: the write of block 5 must not pass on a copy of block 4's.
     // The panel answers the resend too: answering every request 1.5 reply windows late, each as
     // late (a delay on the line) or one after the other (a panel working through its requests in
-    // turn); or answering half a window late, after a stray frame has made the link resend.
+    // turn); or answering half a window late, after a stray frame has made the link resend; or
+    // answering at once, as a first write showed, after a stray frame.
     struct Caso {
         const char* Nome;
-        bool InFila, Estraneo;
+        bool InFila, Estraneo, Appresa;
         std::chrono::milliseconds Ritardo;
     };
     LineaFinta linea(canale);
     canale.timeoutDec = 10;
     canale.tentativi = 3;
-    for (const Caso& c : {Caso{"each as late", false, false, 1500ms}, Caso{"in turn", true, false, 1500ms},
-                          Caso{"after a stray frame", false, true, 500ms}}) {
+    for (const Caso& c :
+         {Caso{"each as late", false, false, false, 1500ms}, Caso{"in turn", true, false, false, 1500ms},
+          Caso{"after a stray frame", false, true, false, 500ms},
+          Caso{"a prompt panel after a stray frame", false, true, true, 100ms}}) {
         SCOPED_TRACE(c.Nome);
         bool risponde = true;
         platform::Instant libero = OrologioFinto();
-        const int prima = linea.Richieste();
+        const int prima = linea.Richieste() + (c.Appresa ? 1 : 0);
         linea.Pannello = [&](const TFrameComunic& r, int n) {
             if (!risponde) return std::vector<std::uint8_t>{};
             const platform::Instant ora = OrologioFinto();
-            if (c.Estraneo && n == prima + 1) canale.RiceviAlle(Codifica(Richiesta(9, 0)), ora + 300ms);
+            if (c.Estraneo && n == prima + 1)
+                canale.RiceviAlle(Codifica(Richiesta(9, 0)), ora + c.Ritardo * 3 / 5);
             libero = (c.InFila ? std::max(ora, libero) : ora) + c.Ritardo;
             canale.RiceviAlle(Codifica(Richiesta(r.Comando, 0)), libero);
             return std::vector<std::uint8_t>{};
         };
+        if (c.Appresa) ASSERT_EQ(ScambioColTempo(thread, canale, ScritturaBlocco(3)), 2);
         EXPECT_EQ(ScambioColTempo(thread, canale, ScritturaBlocco(4)), 2);
         EXPECT_GE(linea.Richieste(), prima + 2);
         risponde = false; // block 5's write is lost on its way to the panel
         EXPECT_EQ(ScambioColTempo(thread, canale, ScritturaBlocco(5)), 4);
     }
+}
+
+TEST_F(ScambioTest, AfterAResendOnlyARequestACopyCouldAnswerWaitsAndOnlyWhileOneMayCome) {
+    LineaFinta linea(canale);
+    std::set<int> persi, rovinati; // requests that never reach the panel, replies damaged on the way
+    linea.Pannello = [&](const TFrameComunic& r, int n) -> std::vector<std::uint8_t> {
+        if (persi.count(n)) return {};
+        TFrameComunic f = Richiesta(r.Comando, 0);
+        f.Lunghezza = r.Comando == 13 ? 241 : 0; // a zone block, or an acknowledgement
+        f.Dati[0] = r.Dati[0];
+        std::vector<std::uint8_t> v = Codifica(f);
+        if (rovinati.count(n)) v[v.size() - 3] ^= 1; // the checksum
+        return v;
+    };
+    auto blocco = [](std::uint8_t comando, std::uint8_t risposta, int b) {
+        TFrameComunic f = Richiesta(comando, risposta);
+        f.Lunghezza = 2;
+        f.Dati[0] = std::uint8_t(b);
+        return f;
+    };
+    auto leggi = [&](int b) { return blocco(13, 241, b); };
+    auto scrivi = [&](int b) { return blocco(14, 0, b); };
+    auto senzaQuiete = [&](const TFrameComunic& f) {
+        const platform::Duration prima = thread.TempoQuiete();
+        EXPECT_EQ(thread.EseguiComando(f), 2);
+        return thread.TempoQuiete() == prima;
+    };
+    // A read after a resent read: its reply names its block, a copy could not pass for it.
+    persi = {1};
+    ASSERT_EQ(thread.EseguiComando(leggi(5)), 2);
+    EXPECT_TRUE(senzaQuiete(leggi(6)));
+    // A write after a resent write whose every send drew an answer, the first one damaged.
+    rovinati = {4};
+    ASSERT_EQ(thread.EseguiComando(scrivi(0)), 2);
+    EXPECT_TRUE(senzaQuiete(scrivi(1)));
+    // That write was answered at its first send, at once: a send that drew nothing in its window, as
+    // its request never came, will draw nothing later.
+    persi = {7};
+    ASSERT_EQ(thread.EseguiComando(scrivi(2)), 2);
+    EXPECT_TRUE(senzaQuiete(scrivi(3)));
+    // Of a panel not known so, a silent window may hide a late answer.
+    persi = {11};
+    ASSERT_EQ(thread.EseguiComando(Richiesta(1, 0)), 2);
+    ASSERT_EQ(thread.EseguiComando(scrivi(4)), 2);
+    EXPECT_FALSE(senzaQuiete(scrivi(5)));
+    EXPECT_EQ(linea.Richieste(), 13);
 }
 
 TEST_F(ScambioTest, TheQuietAfterAResendEndsAtOnceOnAnAbortOrAClose) {

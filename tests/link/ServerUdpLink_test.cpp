@@ -238,6 +238,17 @@ TEST_F(ServerUdp, AReplyCountsOnlyIfItCameAfterItsRequestWentOut) {
     EXPECT_EQ(panel->Ricevi(), ack);
     panel->Invia(ack);
     ASSERT_EQ(terzo.get(), EsitoOk);
+    // A read goes at once: its reply names its block, no copy of an acknowledgement could pass for it.
+    TFrameComunic leggi = Comando(CmdLeggiBloccoZone, 241);
+    leggi.Lunghezza = 1;
+    auto letto = InviaDopo(leggi);
+    EXPECT_EQ(panel->Ricevi(), "0210020D00DF03");
+    TFrameComunic blocco = Comando(CmdLeggiBloccoZone, 0);
+    blocco.Lunghezza = 241;
+    std::string testo;
+    TServerUdpLink::CodificaTestoFrame(blocco, testo);
+    panel->Invia(testo);
+    ASSERT_EQ(letto.get(), EsitoOk);
     auto quarto = InviaDopo(scrivi);
     EXPECT_EQ(panel->Ricevi(200ms), "<none>") << "sent within the last reply window";
     InviaEAttendi(*panel, ack);
