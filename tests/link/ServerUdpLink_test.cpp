@@ -321,6 +321,22 @@ TEST_F(ServerUdp, ARefusedPanelGetsCommand22AndTheConnectionUpKeepsItsPanelAndIt
     EXPECT_EQ(nascosto, 1);
 }
 
+// A question asked while the program closes would outlive its main window: a panel waiting for
+// one, or greeting afterwards, is refused as by a No, and nobody is asked.
+TEST_F(ServerUdp, OnceTheProgramClosesNobodyIsAskedAndEveryWaitingPanelIsRefused) {
+    panel->Invia("*A#");
+    ASSERT_EQ(panel->Ricevi(), "*OK#");
+    link.TerminaAttese();
+    EXPECT_EQ(panel->Ricevi(), "020116E703");
+    Presa dopo(link.PortaAscolto());
+    dopo.Invia("*B#");
+    ASSERT_EQ(dopo.Ricevi(), "*OK#");
+    link.Timer1Timer();
+    EXPECT_EQ(dopo.Ricevi(), "020116E703");
+    EXPECT_TRUE(dialogs.Messages().empty());
+    EXPECT_FALSE(link.Connesso());
+}
+
 TEST_F(ServerUdp, ARestartRightAfterAnEndSendsCommand22AndWaitsForNoReply) {
     Connetti();
     const auto inizio = std::chrono::steady_clock::now();
