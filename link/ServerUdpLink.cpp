@@ -96,9 +96,18 @@ void TServerUdpLink::FermaServerUdp() {
         serverAttivo_ = false;
     }
     FermaTransazioni();
-    if (!server_.Active()) return;
+    const bool attivo = server_.Active();
     // Joins the listener: no datagram is handled after this, so no settle time is needed.
-    server_.Stop();
+    if (attivo) server_.Stop();
+    {
+        std::lock_guard lock(m_);
+        // A hello not asked about yet greeted a socket that is gone: its panel greets the new one if
+        // it still wants a session. Asked about after the restart, it would give the session to a
+        // peer that may no longer reach the port, or the last hello of a flood would take the place
+        // of the panel that greets next. A question already open keeps its panel.
+        if (nuovaConnessione_) nuovaConnessione_ = domandaAperta_ = false;
+    }
+    if (!attivo) return;
     std::vector<std::string> log{"Stopped"};
     Registra(log);
 }

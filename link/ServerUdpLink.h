@@ -10,7 +10,8 @@
 // dropped, and the panel already connected, if any, keeps its transactions. One question at a
 // time: hellos that come while one is open are dropped. A No tells the asking panel, with command
 // 22, that it has no session. Once the program is closing nobody is asked: a panel waiting for its
-// question, or greeting later, is refused as by a No.
+// question, or greeting later, is refused as by a No. A restart of the server forgets a hello not
+// yet asked about: only hellos to the new socket are asked about.
 //
 // A reply counts only if it came after its request went out: whatever arrived before is cleared
 // when the request is sent. After an exchange that needed a resend, a second copy of its reply may
@@ -71,7 +72,7 @@ class TServerUdpLink : public TLinkRemoto, public TLinkComando {
     bool AvviaServerUdp(int Porta, std::string* Errore = nullptr);
     // Stops the server. A transaction waiting for a reply ends at once with 4: nothing could reach
     // it any more. Command 22 on the closing thread still makes its first send (the socket is open
-    // until that thread is joined), then ends the same way.
+    // until that thread is joined), then ends the same way. A hello not asked about is forgotten.
     void FermaServerUdp();
     // The program is closing: every transaction under way ends at once with 4 (command 22 to a
     // panel gone silent included, once its first datagram has gone) and none starts from now on
