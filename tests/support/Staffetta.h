@@ -3,6 +3,8 @@
 // (vm415-sim): the panel greets the relay's port, the link takes the relay for the panel. The test
 // may have the relay hold the link's datagrams from a chosen request on, and let them go when it
 // is done: until then that request is in flight, however fast the machine answers.
+#include "support/Presa.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdint>
@@ -26,8 +28,8 @@ class Staffetta {
         link_.sin_family = AF_INET;
         link_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         link_.sin_port = htons(std::uint16_t(PortaLink));
-        versoLink_ = Presa(portaVersoLink_);
-        versoPannello_ = Presa(portaPannello_);
+        versoLink_ = PresaLoopback(portaVersoLink_);
+        versoPannello_ = PresaLoopback(portaPannello_);
         stop_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
         thread_ = std::thread([this] { Inoltra(); });
     }
@@ -68,17 +70,6 @@ class Staffetta {
     }
 
   private:
-    static int Presa(int& Porta) {
-        const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-        socklen_t l = sizeof sa;
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &l);
-        Porta = ntohs(sa.sin_port);
-        return fd;
-    }
     // m_ held.
     void AlPannello(const std::string& d) {
         if (pannello_.sin_port != 0)
@@ -119,7 +110,7 @@ class Staffetta {
     }
 
     sockaddr_in link_{}, pannello_{};
-    int portaVersoLink_ = 0, portaPannello_ = 0;
+    std::uint16_t portaVersoLink_ = 0, portaPannello_ = 0;
     int versoLink_ = -1, versoPannello_ = -1, stop_ = -1;
     mutable std::mutex m_;
     std::function<bool(const std::string&)> quale_;
