@@ -86,7 +86,8 @@ void TServerUdpLink::TerminaAttese() {
         inAttesa = PrendiHello(da);
     }
     FermaTransazioni();
-    // Refused now: the closing restarts the server before the next tick, and the restart forgets it.
+    // Refused now, not at a tick: the closing restarts the server, which forgets it, and may do so
+    // before the next tick comes.
     if (inAttesa) Rispondi(da, false, {});
 }
 
