@@ -78,11 +78,17 @@ void TServerUdpLink::FermaTransazioni() {
 }
 
 void TServerUdpLink::TerminaAttese() {
+    platform::net::UdpPeer da;
+    bool inAttesa = false;
     {
         std::lock_guard lock(m_);
         programmaInChiusura_ = true;
+        inAttesa = PrendiHello(da);
     }
     FermaTransazioni();
+    // Refused now, not at a tick: the closing restarts the server, which forgets it, and may do so
+    // before the next tick comes.
+    if (inAttesa) Rispondi(da, false, {});
 }
 
 void TServerUdpLink::FermaServerUdp() {
@@ -91,9 +97,18 @@ void TServerUdpLink::FermaServerUdp() {
         serverAttivo_ = false;
     }
     FermaTransazioni();
-    if (!server_.Active()) return;
+    const bool attivo = server_.Active();
     // Joins the listener: no datagram is handled after this, so no settle time is needed.
-    server_.Stop();
+    if (attivo) server_.Stop();
+    {
+        std::lock_guard lock(m_);
+        // A hello not asked about yet greeted a socket that is gone: its panel greets the new one if
+        // it still wants a session. Asked about after the restart, it would give the session to a
+        // peer that may no longer reach the port, or the last hello of a flood would take the place
+        // of the panel that greets next. A question already open keeps its panel.
+        if (nuovaConnessione_) nuovaConnessione_ = domandaAperta_ = false;
+    }
+    if (!attivo) return;
     std::vector<std::string> log{"Stopped"};
     Registra(log);
 }
@@ -413,54 +428,25 @@ std::uint8_t TServerUdpLink::Transazione(const TFrameComunic& Frame, const TDest
 }
 
 void TServerUdpLink::Timer1Timer() {
-    bool chiedi = false;
+    bool chiedi = false, rifiuta = false;
     std::string domanda, etichetta;
     platform::net::UdpPeer da;
     {
         std::lock_guard lock(m_);
-        if (nuovaConnessione_) {
-            nuovaConnessione_ = false;
-            chiedi = true;
-            da = candidato_;
+        if (PrendiHello(da)) {
+            // Once the program is closing nobody is asked: the question would outlive the main
+            // window and keep the program, and its port, until answered. The panel is refused.
+            rifiuta = programmaInChiusura_;
+            chiedi = !rifiuta;
             const std::string chi = da.Indirizzo + ":" + std::to_string(da.Porta) + " - " + identCandidato_;
             domanda = StrAccettareConnessione + ": " + chi;
             etichetta = StrConnessioneCon + " " + chi;
         }
     }
-    if (chiedi) {
-        const bool si = platform::gui::AskYesNo(domanda);
-        bool termina = false;
-        {
-            std::lock_guard lock(m_);
-            domandaAperta_ = false;
-            const bool dalConnesso = SessioneAttiva() != 0 && da == peer_;
-            if (si && !dalConnesso) {
-                // Only now does the new panel get any traffic; a transaction still meant for the
-                // previous one ends at once.
-                sessione_ = ++ultimaSessione_;
-                inChiusura_ = false;
-                peer_ = da;
-                identRemoto_ = identCandidato_;
-                const auto adesso = orologio_();
-                scadenzaSessione_ = adesso + TempoSessione;
-                scadenzaLink_ = adesso + TempoLink;
-            }
-            // Refusing the connected panel ends its connection.
-            termina = !si && dalConnesso;
-        }
-        arrivato_.notify_all();
-        if (si) {
-            if (Finestra.MostraConnesso) Finestra.MostraConnesso(etichetta);
-        } else if (termina) {
-            TerminaConnessioneUdp();
-        } else {
-            // The panel got "*OK#": it learns that it has no session. The connection that is up, if
-            // any, keeps its panel, its label and its traffic.
-            TDestinazione d;
-            d.Peer = da;
-            AvviaChiusura(d);
-        }
-    }
+    if (chiedi)
+        Rispondi(da, platform::gui::AskYesNo(domanda), etichetta);
+    else if (rifiuta)
+        Rispondi(da, false, {});
     bool scaduta = false;
     {
         std::lock_guard lock(m_);
@@ -472,6 +458,47 @@ void TServerUdpLink::Timer1Timer() {
     if (SessioneAttiva() != 0 && adesso > scadenzaLink_) {
         if (serverAttivo_) server_.Send(peer_, "*LINK#");
         scadenzaLink_ = adesso + TempoLink;
+    }
+}
+
+bool TServerUdpLink::PrendiHello(platform::net::UdpPeer& Da) {
+    if (!nuovaConnessione_) return false;
+    nuovaConnessione_ = false;
+    Da = candidato_;
+    return true;
+}
+
+void TServerUdpLink::Rispondi(const platform::net::UdpPeer& Da, bool Si, const std::string& Etichetta) {
+    bool termina = false;
+    {
+        std::lock_guard lock(m_);
+        domandaAperta_ = false;
+        const bool dalConnesso = SessioneAttiva() != 0 && Da == peer_;
+        if (Si && !dalConnesso) {
+            // Only now does the new panel get any traffic; a transaction still meant for the
+            // previous one ends at once.
+            sessione_ = ++ultimaSessione_;
+            inChiusura_ = false;
+            peer_ = Da;
+            identRemoto_ = identCandidato_;
+            const auto adesso = orologio_();
+            scadenzaSessione_ = adesso + TempoSessione;
+            scadenzaLink_ = adesso + TempoLink;
+        }
+        // Refusing the connected panel ends its connection.
+        termina = !Si && dalConnesso;
+    }
+    arrivato_.notify_all();
+    if (Si) {
+        if (Finestra.MostraConnesso) Finestra.MostraConnesso(Etichetta);
+    } else if (termina) {
+        TerminaConnessioneUdp();
+    } else {
+        // The panel got "*OK#": it learns that it has no session. The connection that is up, if
+        // any, keeps its panel, its label and its traffic.
+        TDestinazione d;
+        d.Peer = Da;
+        AvviaChiusura(d);
     }
 }
 

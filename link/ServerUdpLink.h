@@ -9,7 +9,9 @@
 // its sender the connected panel (a new session). Until then every datagram from it but a hello is
 // dropped, and the panel already connected, if any, keeps its transactions. One question at a
 // time: hellos that come while one is open are dropped. A No tells the asking panel, with command
-// 22, that it has no session.
+// 22, that it has no session. Once the program is closing nobody is asked: a panel waiting for its
+// question, or greeting later, is refused as by a No. A restart of the server forgets a hello not
+// yet asked about: only hellos to the new socket are asked about.
 //
 // A reply counts only if it came after its request went out: whatever arrived before is cleared
 // when the request is sent. After an exchange that needed a resend, a second copy of its reply may
@@ -72,11 +74,12 @@ class TServerUdpLink : public TLinkRemoto, public TLinkComando {
     bool AvviaServerUdp(int Porta, std::string* Errore = nullptr);
     // Stops the server. A transaction waiting for a reply ends at once with 4: nothing could reach
     // it any more. Command 22 on the closing thread still makes its first send (the socket is open
-    // until that thread is joined), then ends the same way.
+    // until that thread is joined), then ends the same way. A hello not asked about is forgotten.
     void FermaServerUdp();
     // The program is closing: every transaction under way ends at once with 4 (command 22 to a
     // panel gone silent included, once its first datagram has gone) and none starts from now on
-    // but command 22 on the closing thread, which only makes its first send.
+    // but command 22 on the closing thread, which only makes its first send. A hello not asked
+    // about is refused at once, and every later one at the next tick: no question is asked.
     void TerminaAttese();
     // The port listened on, 0 when none.
     int PortaAscolto() const { return server_.Porta(); }
@@ -85,6 +88,7 @@ class TServerUdpLink : public TLinkRemoto, public TLinkComando {
     void UDPServerUDPRead(const std::uint8_t* Dati, std::size_t Lunghezza, const platform::net::UdpPeer& Da);
     // The 1-second tick. Asks the user (confirmation dialog) about a hello; a No sends command 22
     // to the asking panel on the closing thread (the connected panel's connection ends with it).
+    // While the program closes, the hello is refused without asking.
     void Timer1Timer();
     // Ends the connection: label and button hidden and the link down at once; command 22 goes to
     // the panel on a thread of this link's, so that a silent panel never holds the caller.
@@ -132,6 +136,10 @@ class TServerUdpLink : public TLinkRemoto, public TLinkComando {
     void RiceviByteUdp(std::uint8_t B);
     void Hello(const std::uint8_t* Dati, std::size_t Lunghezza, const platform::net::UdpPeer& Da,
                std::vector<std::string>& Log);
+    // Takes the hello waiting for its question, if any (m_ held).
+    bool PrendiHello(platform::net::UdpPeer& Da);
+    // The user's answer about Da's hello (Etichetta: the connection label for a Yes).
+    void Rispondi(const platform::net::UdpPeer& Da, bool Si, const std::string& Etichetta);
     std::uint8_t Transazione(const TFrameComunic& Frame, const TDestinazione& D);
     // false when the request cannot travel at all (too long for a datagram)
     bool InviaFrameUdp(std::vector<std::string>& Log, bool Primo = false);

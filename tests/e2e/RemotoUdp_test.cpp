@@ -183,4 +183,29 @@ TEST_F(RemotoUdp, ClosingWhileTheRemotePanelIsSilentWaitsForNothing) {
     EXPECT_EQ(dopo, "<none>") << "no resend after the close";
 }
 
+// With a panel connected, a second one says hello and the user closes the program before the tick
+// asks: a question now would stay on screen with no main window behind it, and the program and its
+// port with it, until answered. Nobody is asked, and the second panel is refused.
+TEST_F(RemotoUdp, ClosingRightAfterASecondPanelsHelloAsksNothingAndRefusesIt) {
+    ServerUdpFrm->AvviaServerUdp(0);
+    testing_support::Presa panel(ServerUdpFrm->Link.PortaAscolto()),
+        secondo(ServerUdpFrm->Link.PortaAscolto());
+    panel.Invia("*P#");
+    EXPECT_EQ(panel.Ricevi(), "*OK#");
+    dialogs_.AnswerYes();
+    ASSERT_TRUE(Attendi([] { return MainFrm->LabelConnessoGprs->isVisible(); }));
+    dialogs_.Clear();
+
+    secondo.Invia("*S#");
+    EXPECT_EQ(secondo.Ricevi(), "*OK#");
+    // The tick comes often, so that it certainly comes while the closing pauses.
+    ServerUdpFrm->Timer1->setInterval(5);
+    TempiChiusuraMainFrm = {100ms, 100ms};
+    MainFrm->close();
+
+    EXPECT_FALSE(MainFrm->isVisible());
+    EXPECT_TRUE(dialogs_.Messages().empty()) << dialogs_.Messages()[0].Text;
+    EXPECT_EQ(secondo.Ricevi(), "020116E703");
+}
+
 } // namespace

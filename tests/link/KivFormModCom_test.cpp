@@ -225,8 +225,9 @@ TEST_F(FinestraTest, APortErrorClosesAndReopensThePortWithinAboutASecond) {
     Aperture a;
     F().ComPort.RegisterNotify(TsrNotifyMethod::Of<Aperture, &Aperture::Notify>(&a));
 
+    // The error flag lasts only until the next tick of the reopen timer, which may come in the
+    // same pass of the UI thread as the error: the reopen itself is what the test waits for.
     linee->BumpBreaks();
-    ASSERT_TRUE(ui.RunUntil([&] { return F().ErrorePorta.load(); }, 5s));
     const auto errore = std::chrono::steady_clock::now();
     ASSERT_TRUE(ui.RunUntil([&] { return a.aperte.load() == 1; }, 3s));
     EXPECT_LT(std::chrono::steady_clock::now() - errore, 1500ms);

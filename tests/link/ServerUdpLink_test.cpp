@@ -332,6 +332,41 @@ TEST_F(ServerUdp, ARefusedPanelGetsCommand22AndTheConnectionUpKeepsItsPanelAndIt
     EXPECT_EQ(nascosto, 1);
 }
 
+// The hello came to the socket that is gone: only hellos to the new one are asked about.
+TEST_F(ServerUdp, ARestartForgetsAHelloNotYetAskedAbout) {
+    panel->Invia("*OLD#");
+    ASSERT_EQ(panel->Ricevi(), "*OK#");
+    ASSERT_TRUE(link.AvviaServerUdp(0));
+    link.Timer1Timer();
+    EXPECT_TRUE(dialogs.Messages().empty());
+    EXPECT_FALSE(link.Stato().DomandaAperta);
+
+    Presa nuovo(link.PortaAscolto());
+    nuovo.Invia("*NEW#");
+    ASSERT_EQ(nuovo.Ricevi(), "*OK#");
+    dialogs.AnswerYes();
+    link.Timer1Timer();
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_EQ(link.Stato().Peer.Porta, nuovo.Porta());
+    EXPECT_EQ(link.Stato().IdentRemoto, "NEW");
+}
+
+// A question asked while the program closes would outlive its main window: a panel waiting for
+// one, or greeting afterwards, is refused as by a No, and nobody is asked.
+TEST_F(ServerUdp, OnceTheProgramClosesNobodyIsAskedAndEveryWaitingPanelIsRefused) {
+    panel->Invia("*A#");
+    ASSERT_EQ(panel->Ricevi(), "*OK#");
+    link.TerminaAttese();
+    EXPECT_EQ(panel->Ricevi(), "020116E703");
+    Presa dopo(link.PortaAscolto());
+    dopo.Invia("*B#");
+    ASSERT_EQ(dopo.Ricevi(), "*OK#");
+    link.Timer1Timer();
+    EXPECT_EQ(dopo.Ricevi(), "020116E703");
+    EXPECT_TRUE(dialogs.Messages().empty());
+    EXPECT_FALSE(link.Connesso());
+}
+
 TEST_F(ServerUdp, ARestartRightAfterAnEndSendsCommand22AndWaitsForNoReply) {
     Connetti();
     const auto inizio = std::chrono::steady_clock::now();

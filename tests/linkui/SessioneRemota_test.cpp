@@ -14,6 +14,7 @@
 #include "support/Presa.h"
 #include "support/ScriptedDialogs.h"
 #include "support/Simulatore.h"
+#include "support/Staffetta.h"
 #include "support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +42,7 @@ class SessioneRemota : public ::testing::Test {
     }
 
     // Runs the operation through the worker, calling `Intanto` once on this (UI) thread when
-    // `Quando` first holds; the worker's outcome.
+    // `Quando` first holds (it must hold until `Intanto` has run); the worker's outcome.
     std::uint8_t Operazione(TComThread com, std::uint8_t op, const std::function<bool()>& Quando,
                             const std::function<void()>& Intanto) {
         testing_support::FinestreMute finestre;
@@ -58,6 +59,13 @@ class SessioneRemota : public ::testing::Test {
             60s));
         worker.WaitFor();
         EXPECT_TRUE(fatto) << "the operation ended before the moment came";
+        return worker.Esito;
+    }
+    // Runs the operation with `finestre` as its windows; the worker's outcome.
+    std::uint8_t Operazione(TComThread com, std::uint8_t op, IFinestreThreadCom& finestre) {
+        TThreadCom worker(false, std::move(com), op, finestre);
+        EXPECT_TRUE(ui.RunUntil([&] { return worker.Finished(); }, 60s));
+        worker.WaitFor();
         return worker.Esito;
     }
 
@@ -89,33 +97,45 @@ class SessioneRemota : public ::testing::Test {
 } // namespace
 
 TEST_F(SessioneRemota, AHelloInTheMiddleOfAReceiveOverUdpTakesNothingUntilYes) {
-    testing_support::Simulatore sim(
-        {"--udp", "127.0.0.1:" + std::to_string(udp.PortaAscolto()), "--image", dati.File("panel.415")});
+    testing_support::Staffetta staffetta(udp.PortaAscolto());
+    testing_support::Simulatore sim({"--udp", "127.0.0.1:" + std::to_string(staffetta.PortaPannello()),
+                                     "--image", dati.File("panel.415")});
     ASSERT_TRUE(sim.Pronto());
     ASSERT_TRUE(ui.RunUntil([&] { return udp.Stato().NuovaConnessione; }, 5s));
     Accetta(true);
     Presa straniero(udp.PortaAscolto());
     const TComThread com{nessunCavo, [] { return true; }};
-    auto aiBlocchi = [&] { return udp.Stato().RichiestaComando == CmdLeggiBloccoZone; };
+    // A zone block's request (STX, its length 2 stuffed, command 13) waits on its way to the panel
+    // until the hello is done.
+    auto aiBlocchi = [&] {
+        staffetta.Trattieni([](const std::string& d) { return d.rfind("0210020D", 0) == 0; });
+        return [&] { return staffetta.Trattenuto(); };
+    };
 
     // Asked about, not yet answered: the receive goes on with the panel to its end.
     ConfigCentrale = prima;
-    EXPECT_EQ(Operazione(com, OpRiceviConfigurazione, aiBlocchi, [&] { Hello(straniero); }), EsitoOk);
+    EXPECT_EQ(Operazione(com, OpRiceviConfigurazione, aiBlocchi(),
+                         [&] {
+                             Hello(straniero);
+                             staffetta.Rilascia();
+                         }),
+              EsitoOk);
     EXPECT_TRUE(e2e::Carichi(ConfigCentrale) == e2e::Carichi(pannello));
     EXPECT_EQ(straniero.Ricevi(200ms), "<none>");
     // Refused: the host is told it has no session and stays silent; the connection keeps its
     // panel, and the next operation does not wait on that host's reply.
     Accetta(false);
     EXPECT_EQ(straniero.Ricevi(), "020116E703");
-    EXPECT_EQ(udp.Stato().Peer.Porta, std::stoi(sim.Percorso().substr(sim.Percorso().find(':') + 1)));
+    EXPECT_EQ(udp.Stato().Peer.Porta, staffetta.PortaVersoLink());
 
     // Accepted in the middle: the receive from the panel left behind ends with failure, every field
     // it stored from that panel, and the new host still gets nothing of it.
     ConfigCentrale = prima;
-    EXPECT_EQ(Operazione(com, OpRiceviConfigurazione, aiBlocchi,
+    EXPECT_EQ(Operazione(com, OpRiceviConfigurazione, aiBlocchi(),
                          [&] {
                              Hello(straniero);
                              Accetta(true);
+                             staffetta.Rilascia();
                          }),
               EsitoFallito);
     const auto p = e2e::Carichi(pannello), n = e2e::Carichi(prima), r = e2e::Carichi(ConfigCentrale);
@@ -142,14 +162,13 @@ TEST_F(SessioneRemota, AHelloAcceptedInTheMiddleOfACableOperationLetsItEndOnTheC
         SCOPED_TRACE(int(op));
         Presa straniero(udp.PortaAscolto());
         const std::uint64_t inviati = kiv.FormModCom()->ThreadCom().FrameInviati();
-        auto aMeta = [&] { return kiv.FormModCom()->ThreadCom().FrameInviati() >= inviati + 6; };
+        testing_support::FinestreAlPasso aMeta(6, [&] {
+            Hello(straniero);
+            Accetta(true);
+        });
         ConfigCentrale = op == OpRiceviConfigurazione ? prima : pannello;
-        EXPECT_EQ(Operazione(com, op, aMeta,
-                             [&] {
-                                 Hello(straniero);
-                                 Accetta(true);
-                             }),
-                  EsitoOk);
+        EXPECT_EQ(Operazione(com, op, aMeta), EsitoOk);
+        EXPECT_TRUE(aMeta.Fatto());
         // Every command on the cable: 20 for a receive, the send's extra read of the general block.
         EXPECT_EQ(kiv.FormModCom()->ThreadCom().FrameInviati(),
                   inviati + (op == OpRiceviConfigurazione ? 20 : 21));

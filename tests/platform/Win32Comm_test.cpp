@@ -68,7 +68,11 @@ TEST_F(Win32CommTest, OpenResolvesComNamesAndRefusesMissingOrBusyPorts) {
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(SysErrorMessage(ERROR_FILE_NOT_FOUND), "The system cannot find the file specified");
     EXPECT_EQ(CreateFileA("LPT1", 0, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(CreateFileA("/etc/hostname", 0, 0, nullptr, OPEN_EXISTING, 0, nullptr), INVALID_HANDLE_VALUE);
+    // A file that opens but is no terminal.
+    testing_support::TempFolder cartella;
+    cartella.Write("file", "");
+    EXPECT_EQ(CreateFileA(cartella.File("file").c_str(), 0, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+              INVALID_HANDLE_VALUE);
     EXPECT_EQ(GetLastError(), ERROR_NOT_SUPPORTED);
 
     Open();

@@ -13,18 +13,22 @@
 
 namespace testing_support {
 
+// A datagram socket bound to a free port of 127.0.0.1, which goes into Porta.
+inline int PresaLoopback(std::uint16_t& Porta) {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+    socklen_t l = sizeof sa;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &l);
+    Porta = ntohs(sa.sin_port);
+    return fd;
+}
+
 class Presa {
   public:
-    explicit Presa(int portaServer) : server_(portaServer) {
-        fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-        sockaddr_in sa{};
-        sa.sin_family = AF_INET;
-        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-        socklen_t l = sizeof sa;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&sa), &l);
-        porta_ = ntohs(sa.sin_port);
-    }
+    explicit Presa(int portaServer) : fd_(PresaLoopback(porta_)), server_(portaServer) {}
     ~Presa() { ::close(fd_); }
     void Invia(const std::string& t) const {
         sockaddr_in sa{};
@@ -44,8 +48,8 @@ class Presa {
     std::uint16_t Porta() const { return porta_; }
 
   private:
+    std::uint16_t porta_ = 0; // before fd_, whose making sets it
     int fd_ = -1, server_;
-    std::uint16_t porta_ = 0;
 };
 
 } // namespace testing_support
