@@ -96,6 +96,7 @@ bool TKivComunic::ControllaDle(std::uint8_t B) {
 void TKivComunic::SegnalaErrore(std::uint8_t) {}
 
 void TKivComunic::Scarta(std::uint8_t Codice) {
+    ++FrameRifiutati;
     CodiceErrore = Codice;
     Stato = StatoScarto;
     SegnalaErrore(Codice);
@@ -124,6 +125,7 @@ void TKivComunic::RiceviByte(int B) {
     // frame at once and a bare ETX drops the broken one. Waiting for the 5 s limit instead would
     // swallow the replies that follow and fail every retry until then.
     if ((Stato == StatoLunghezza || Stato == StatoDati) && !DlePendente && (b == STX || b == ETX)) {
+        ++FrameRifiutati;
         Stato = StatoAttesaStx;
         ScadenzaFrame = {};
     }
@@ -167,6 +169,7 @@ void TKivComunic::RiceviByte(int B) {
             UltimoFrame.Lunghezza = std::uint8_t(Indice - 1);
             std::memcpy(UltimoFrame.Dati, BufferRx + 1, sizeof UltimoFrame.Dati);
         } else {
+            ++FrameRifiutati;
             CodiceErrore = ErroreEtx;
             SegnalaErrore(ErroreEtx);
         }

@@ -121,8 +121,11 @@ public:
     std::uint8_t BufferRx[1026] = {};
     platform::Instant ScadenzaFrame{}; // zero when no frame is under way
     TFrameComunic UltimoFrame{};       // Comando 0 = nothing unread
+    // Frames whose end came but which were never delivered: refused (sum, length, end byte) or
+    // broken off by a bare 02h or 03h. Only ever counts up; a frame cut off by silence is not one.
+    std::uint32_t FrameRifiutati = 0;
 
-private:
+  private:
     void Scarta(std::uint8_t Codice);
     // True when B, after a stuffing 10h, cannot have been stuffed: the frame is then rejected.
     bool DleRotto(std::uint8_t B);

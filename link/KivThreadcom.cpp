@@ -186,34 +186,30 @@ std::uint8_t TKivThreadCom::ControllaRisposta() {
     }
     TFrameComunic& arrivato = Comunic_.UltimoFrame;
     if (arrivato.Comando != 0) {
-        if (RispostaCorrisponde(FrameCorrente, arrivato)) {
+        const TQuieteReinvio::TGiudizio giudizio = quiete_.Giudica(arrivato);
+        if (giudizio == TQuieteReinvio::TGiudizio::Risposta) {
             Canale_.ConsegnaRisposta(arrivato);
             arrivato.Comando = 0;
             FrameCorrente.Comando = 0;
             EsitoComando.store(EsitoOk);
             return EsitoOk;
         }
-        // A late copy of an earlier request's reply says nothing of this request, whose reply may
-        // still come in this window. Any other frame is a failed attempt, resent at once.
-        const bool copia = quiete_.RispostaPrecedente(FrameCorrente, arrivato);
         arrivato.Comando = 0;
-        if (copia) {
-            quiete_.CopiaIgnorata();
-        } else {
+        if (giudizio == TQuieteReinvio::TGiudizio::Errato) {
             if (Tentativi >= Canale_.NumTentativi()) return fallito();
-            Reinvia(true);
+            Reinvia();
             return EsitoOccupato;
         }
     }
     if (Orologio_() <= ScadenzaRisposta) return EsitoOccupato;
     if (Tentativi >= Canale_.NumTentativi()) return fallito();
-    Reinvia(false);
+    Reinvia();
     return EsitoOccupato;
 }
 
-void TKivThreadCom::Reinvia(bool DopoFrameErrato) {
+void TKivThreadCom::Reinvia() {
     InviaFrameCorrente();
-    quiete_.Invio(Orologio_(), DopoFrameErrato);
+    quiete_.Reinvio(Orologio_(), Comunic_);
     ++Tentativi;
     reinvii_.fetch_add(1);
 }
@@ -242,7 +238,7 @@ void TKivThreadCom::Riaggancia() {
 }
 
 bool TKivThreadCom::AttendiQuiete(const TFrameComunic& Prossima) {
-    const platform::Instant fino = quiete_.QuieteFino(Prossima);
+    const platform::Instant fino = quiete_.AttesaPrima(Prossima);
     const platform::Instant inizio = Orologio_();
     if (inizio >= fino) return true;
     const bool ui = SuThreadUi();
@@ -285,7 +281,6 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
     // The ring is empty now: this pass may abandon a frame cut off more than 5 s ago, before the
     // reply's bytes could continue it.
     Comunic_.RiceviByte(-1);
-    quiete_.Inizia(Frame);
     if (!InviaFrameCorrente()) {
         // Too long for the serial length byte: the panel would only see garbage.
         FrameCorrente.Comando = 0;
@@ -293,7 +288,7 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
         EsitoComando.store(EsitoFallito);
         return EsitoFallito;
     }
-    quiete_.Invio(Orologio_());
+    quiete_.Inizia(Frame, Orologio_(), Comunic_);
     Tentativi = 1;
     auto abbandona = [&] {
         FrameCorrente.Comando = 0;
@@ -302,7 +297,6 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
     };
     for (;;) {
         const int b = Canale_.LeggiByteRx();
-        if (b >= 0) quiete_.Ricevuto();
         if (viaModem && b >= 0) {
             ricevuto = true;
             const bool fuoriFrame = Comunic_.Stato == TKivComunic::StatoAttesaStx;
@@ -325,7 +319,7 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
         AttendiPasso(b);
     }
     const std::uint8_t esito = EsitoComando.load();
-    quiete_.Fine(esito == EsitoOk, Orologio_(), FinestraRisposta());
+    quiete_.Conclusa(esito == EsitoOk, Orologio_(), FinestraRisposta());
     return esito;
 }
 

@@ -111,8 +111,7 @@ class TKivThreadCom : public platform::TThread {
     // pass for its reply. False, and nothing may be sent, when the wait is ended by an abort, the
     // program closing or Ferma.
     bool AttendiQuiete(const TFrameComunic& Prossima);
-    // Resends the current request; `DopoFrameErrato` when a wrong frame ended the window early.
-    void Reinvia(bool DopoFrameErrato);
+    void Reinvia();
     // The call is over or given up on: the machine hangs the line up, and the link counts as not
     // connected from now on.
     void Riaggancia();
@@ -141,7 +140,7 @@ class TKivThreadCom : public platform::TThread {
 
     // The copies resent exchanges may still draw; touched only by the thread that holds the busy
     // mark.
-    TQuieteReinvio quiete_{TQuieteReinvio::TLinea::Seriale};
+    TQuieteReinvio quiete_;
 
     std::atomic<std::uint64_t> inviati_{0};
     std::atomic<std::uint64_t> reinvii_{0};

@@ -1,7 +1,6 @@
 #include "link/QuieteReinvio.h"
 
 #include "link/LinkComando.h"
-#include "link/def_ver11.h"
 
 #include <algorithm>
 
@@ -19,62 +18,46 @@ TFrameComunic RispostaA(const TFrameComunic& Richiesta) {
 
 } // namespace
 
-void TQuieteReinvio::Inizia(const TFrameComunic& Richiesta) {
+void TQuieteReinvio::Inizia(const TFrameComunic& Richiesta, platform::Instant Ora, const TKivComunic& Rx) {
     precedente_ = corrente_;
     corrente_ = Richiesta;
-    // Every operation and every connect starts with the identification: the panel that answers it
-    // may not be the one that answered before.
-    if (Richiesta.Comando == CmdIdentificazione) latenze_.clear();
-    invii_ = 0;
-    primoSilenzio_.reset();
-    tutteRisposte_ = true;
-    anticipato_ = false;
+    invii_ = 1;
+    ultimoInvio_ = Ora;
+    rifiutatiAllInvio_ = Rx.FrameRifiutati;
+    altro_ = false;
+    primoSenzaRisposta_.reset();
 }
 
-void TQuieteReinvio::Invio(platform::Instant Ora, bool DopoFrameErrato) {
-    if (invii_ > 0) {
-        estraneo_ = estraneo_ || DopoFrameErrato;
-        if (silenzio_ && !primoSilenzio_) primoSilenzio_ = ultimoInvio_;
-        tutteRisposte_ = tutteRisposte_ && !silenzio_ && !estraneo_;
-        anticipato_ = anticipato_ || DopoFrameErrato;
-    }
+TQuieteReinvio::TGiudizio TQuieteReinvio::Giudica(const TFrameComunic& Frame) {
+    const TRisposta r = ConfrontaRisposta(corrente_, Frame);
+    if (r == TRisposta::Corrisponde) return TGiudizio::Risposta;
+    altro_ = true;
+    if (r == TRisposta::AltroBlocco ||
+        (precedente_.Comando != 0 && ConfrontaRisposta(precedente_, Frame) != TRisposta::AltroComando))
+        return TGiudizio::Copia;
+    return TGiudizio::Errato;
+}
+
+void TQuieteReinvio::Reinvio(platform::Instant Ora, const TKivComunic& Rx) {
+    const bool risposta =
+        Rx.FrameRifiutati - rifiutatiAllInvio_ == 1 && !altro_ && Rx.Stato == TKivComunic::StatoAttesaStx;
+    if (!risposta && !primoSenzaRisposta_) primoSenzaRisposta_ = ultimoInvio_;
     ++invii_;
     ultimoInvio_ = Ora;
-    silenzio_ = true;
-    estraneo_ = false;
+    rifiutatiAllInvio_ = Rx.FrameRifiutati;
+    altro_ = false;
 }
 
-void TQuieteReinvio::Fine(bool Riuscito, platform::Instant Ora, platform::Duration Finestra) {
-    // A failed exchange ends its operation: nothing follows that a copy could answer.
-    if (!Riuscito || invii_ == 0) return;
-    if (invii_ == 1) {
-        const platform::Duration presa = Ora - ultimoInvio_;
-        if (const auto [l, nuova] = latenze_.try_emplace(corrente_.Comando, presa); !nuova)
-            l->second = std::max(l->second, presa);
-        return;
-    }
-    quieteRichiesta_ = corrente_;
-    quieteFino_ = FineQuiete(Ora, Finestra);
+void TQuieteReinvio::Conclusa(bool Riuscito, platform::Instant Ora, platform::Duration Finestra) {
+    std::erase_if(quieti_, [&](const TQuiete& q) { return q.Scadenza <= Ora; });
+    if (!Riuscito || invii_ < 2 || !primoSenzaRisposta_) return;
+    quieti_.push_back({RispostaA(corrente_),
+                       std::max(ultimoInvio_ + Finestra, Ora + (Ora - *primoSenzaRisposta_) + Finestra / 2)});
 }
 
-platform::Instant TQuieteReinvio::FineQuiete(platform::Instant Ora, platform::Duration Finestra) const {
-    if (tutteRisposte_) return {};
-    if (linea_ == TLinea::Seriale) {
-        if (const auto l = latenze_.find(corrente_.Comando); l != latenze_.end() && l->second <= Finestra / 2)
-            return anticipato_ ? ultimoInvio_ + l->second + Finestra / 2 : platform::Instant{};
-        if (primoSilenzio_)
-            return std::max(ultimoInvio_ + Finestra, Ora + (Ora - *primoSilenzio_) + Finestra / 2);
-    }
-    return ultimoInvio_ + Finestra;
-}
-
-bool TQuieteReinvio::RispostaPrecedente(const TFrameComunic& Richiesta, const TFrameComunic& Frame) const {
-    return ConfrontaRisposta(Richiesta, Frame) == TRisposta::AltroBlocco ||
-           (precedente_.Comando != 0 && ConfrontaRisposta(precedente_, Frame) != TRisposta::AltroComando);
-}
-
-platform::Instant TQuieteReinvio::QuieteFino(const TFrameComunic& Prossima) const {
-    if (quieteRichiesta_.Comando == 0 || !RispostaCorrisponde(Prossima, RispostaA(quieteRichiesta_)))
-        return platform::Instant{};
-    return quieteFino_;
+platform::Instant TQuieteReinvio::AttesaPrima(const TFrameComunic& Prossima) const {
+    platform::Instant fino{};
+    for (const TQuiete& q : quieti_)
+        if (RispostaCorrisponde(Prossima, q.Copia)) fino = std::max(fino, q.Scadenza);
+    return fino;
 }

@@ -1,74 +1,68 @@
 #pragma once
-// What an exchange that had to resend leaves behind: the panel may still answer the other sends,
-// and the requests that follow must not take such a copy for their own reply. Both links, serial
-// and UDP, keep one of these and follow the same rules.
+// What an exchange that had to resend leaves behind, for the serial and the UDP link alike: each
+// send may draw an answer of its own, and only one of them was taken. A late answer to another send
+// must never be taken for the reply to a later request.
 //
-// Most copies can be told from the next reply: a reply of another block of the same read, or of the
-// previous request's command and length, answers an earlier request. The exchange ignores it and
-// goes on waiting, without a resend (a resend would only draw one more copy). Only a request whose
-// reply looks exactly like the previous one's (writes acknowledged alike, one after the other) cannot
-// tell a copy from its own reply: that request waits until no copy can come any more (the quiet).
+// Each frame that comes whole is judged here: the request's reply, a copy of an earlier reply (a
+// reply of another block of the same read, or of the previous request's command and length),
+// which is ignored without a resend since a resend would only draw one more, or a failed attempt.
 //
-// How long that is depends on what the exchange and the panel have shown:
-// - When every send but the last drew an answer in its own window (damaged, since it was not taken),
-//   and nothing else came in those windows, the panel has answered every send: nothing more comes.
-// - On a serial line, which holds nothing back, a panel that answered this command at its first send
-//   within half a reply window is taken to answer it always within that time plus half a window (how
-//   far its answer times may vary), which is within the send's own window. A window that passed whole
-//   then took with it everything its send could draw, a silent one included (the request did not reach
-//   the panel); only a window cut short by a wrong frame leaves an answer to come, by the last send
-//   plus that time.
-// - Otherwise: until the last send's window is over. On a serial line, after a window that passed in
-//   silence (a panel that may answer late, or one that works through the sends one after the other),
-//   also as long again as the accepted reply took since that window's send, plus half a window. A
-//   network, whose 10 s window is long already, is given the last send's window only.
+// A request whose reply could not be told from such a copy (the same reply command and length, and
+// no block number that differs: writes acknowledged alike) first waits until no answer to the
+// resent exchange can come any more (the quiet). That rests only on what the resent exchange showed:
+// - A window is answered when it ran to its end, exactly one frame ended in it and was refused
+//   (damaged on the way), nothing else came, and no frame was still arriving when it ended. A send
+//   draws one answer at most, so when every window but the last was answered, every send has had
+//   its answer: nothing more comes, and nothing waits.
+// - Otherwise the sends before the first window not answered have had their answers, and the
+//   accepted reply answers that window's send or a later one: it came at most T after it, T being
+//   the time from that send to the accepted reply. The quiet lasts until T and half a window after
+//   the accepted reply, and at least until the last send's window is over. That covers a panel
+//   whose answer times differ by less than half a window, and one that works through its requests
+//   one after the other, each within T, with one send waiting behind the one it answered.
+// A quiet holds whatever other request goes out before the request it guards, to this panel or
+// another: nothing here depends on which panel answers, or on how fast it answered before.
 #include "link/KivComunic.h"
 #include "platform/clock/Clock.h"
 
 #include <cstdint>
-#include <map>
 #include <optional>
+#include <vector>
 
 class TQuieteReinvio {
   public:
-    enum class TLinea { Seriale, Rete };
-    explicit TQuieteReinvio(TLinea Linea) : linea_(Linea) {}
+    enum class TGiudizio {
+        Risposta, // the request's reply
+        Copia,    // a reply to an earlier request: ignored, and the window goes on
+        Errato,   // anything else: the attempt failed
+    };
 
-    // The request's first send is about to go out.
-    void Inizia(const TFrameComunic& Richiesta);
-    // A send of the request went out at `Ora`. A resend says whether a wrong frame cut the previous
-    // window short.
-    void Invio(platform::Instant Ora, bool DopoFrameErrato = false);
-    // Something came from the panel in the window of the last send.
-    void Ricevuto() { silenzio_ = false; }
-    // A copy of an earlier request's reply came in that window, and was ignored.
-    void CopiaIgnorata() { estraneo_ = true; }
-    // The exchange ended: its reply accepted at `Ora`, or (`Riuscito` false) given up on.
-    void Fine(bool Riuscito, platform::Instant Ora, platform::Duration Finestra);
-
-    // True when `Frame`, which does not answer `Richiesta`, answers an earlier request: a reply of
-    // another block of the same read, or of the previous exchange's request.
-    bool RispostaPrecedente(const TFrameComunic& Richiesta, const TFrameComunic& Frame) const;
+    // The request's first send went out at `Ora`; `Rx` is the receiver its answers go through.
+    void Inizia(const TFrameComunic& Richiesta, platform::Instant Ora, const TKivComunic& Rx);
+    // How a frame that the receiver delivered stands to the request.
+    TGiudizio Giudica(const TFrameComunic& Frame);
+    // The request went out again at `Ora`: the window of the send before is over.
+    void Reinvio(platform::Instant Ora, const TKivComunic& Rx);
+    // The exchange ended at `Ora`: its reply taken (`Riuscito`) or given up on. A failed exchange
+    // ends its operation, so nothing follows that a late answer could pass for.
+    void Conclusa(bool Riuscito, platform::Instant Ora, platform::Duration Finestra);
     // Until when `Prossima` must wait before it goes out; an instant already past when it need not.
-    platform::Instant QuieteFino(const TFrameComunic& Prossima) const;
+    platform::Instant AttesaPrima(const TFrameComunic& Prossima) const;
 
   private:
-    // The end of the quiet after the exchange just ended with a resend, as the rules above say.
-    platform::Instant FineQuiete(platform::Instant Ora, platform::Duration Finestra) const;
-
-    TLinea linea_;
+    // The reply a resent request drew, and until when a copy of it may still come.
+    struct TQuiete {
+        TFrameComunic Copia;
+        platform::Instant Scadenza;
+    };
+    std::vector<TQuiete> quieti_;
     TFrameComunic corrente_{}, precedente_{};
-    // The resent request whose copies may still come, and until when.
-    TFrameComunic quieteRichiesta_{};
-    platform::Instant quieteFino_{};
-    // By command, the longest time the panel took to answer a first send, since its identification.
-    std::map<std::uint8_t, platform::Duration> latenze_;
-    // The exchange in progress: its sends and the last one's time; whether that send's window has had
-    // anything, and anything but an answer; the send of the first window that passed in silence;
-    // whether every earlier window drew an answer and nothing else, and whether one was cut short.
+    // The exchange in progress: its sends, and when the last one went; the receiver's count of
+    // refused frames at that send; whether anything but a refused frame came in its window; the send
+    // of the first window that was not answered.
     int invii_ = 0;
     platform::Instant ultimoInvio_{};
-    bool silenzio_ = true, estraneo_ = false;
-    std::optional<platform::Instant> primoSilenzio_;
-    bool tutteRisposte_ = true, anticipato_ = false;
+    std::uint32_t rifiutatiAllInvio_ = 0;
+    bool altro_ = false;
+    std::optional<platform::Instant> primoSenzaRisposta_;
 };

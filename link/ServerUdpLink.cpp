@@ -140,7 +140,6 @@ void TServerUdpLink::UDPServerUDPRead(const std::uint8_t* Dati, std::size_t Lung
                 (atteso ? " " + atteso->Indirizzo + ": " + std::to_string(atteso->Porta) : std::string()));
         } else {
             log.emplace_back(reinterpret_cast<const char*>(Dati), Lunghezza);
-            if (invioInCorso_) quiete_.Ricevuto();
             for (std::size_t i = 0; i + 1 < Lunghezza; i += 2)
                 RiceviByteUdp(std::uint8_t(Cifra(Dati[i]) << 4 | Cifra(Dati[i + 1])));
         }
@@ -280,32 +279,30 @@ std::uint8_t TServerUdpLink::ControllaRispostaUdp(std::vector<std::string>& Log)
     // The panel this request was meant for is gone (the connection ended, another panel was
     // accepted, the server stopped): nothing more may be sent, nor anything taken from anyone else.
     if (TransazioneSenzaSessione()) return fallito();
-    auto ancora = [&](bool DopoFrameErrato) {
+    auto ancora = [&] {
         ++tentativi_;
         if (!InviaFrameUdp(Log)) return fallito();
-        quiete_.Invio(orologio_(), DopoFrameErrato);
+        quiete_.Reinvio(orologio_(), rx_);
         return EsitoOccupato;
     };
     if (risposta_.Comando != 0) {
-        if (RispostaCorrisponde(richiesta_, risposta_)) {
+        const TQuieteReinvio::TGiudizio giudizio = quiete_.Giudica(risposta_);
+        if (giudizio == TQuieteReinvio::TGiudizio::Risposta) {
             scadenzaSessione_ = orologio_() + TempoSessione;
             accettata_ = risposta_;
             richiesta_.Comando = 0;
             esitoInvio_ = EsitoOk;
             return EsitoOk;
         }
-        if (!quiete_.RispostaPrecedente(richiesta_, risposta_)) {
-            risposta_.Comando = 0;
-            return tentativi_ >= MaxTentativi ? fallito() : ancora(true);
-        }
+        risposta_.Comando = 0;
+        if (giudizio == TQuieteReinvio::TGiudizio::Errato)
+            return tentativi_ >= MaxTentativi ? fallito() : ancora();
         // A datagram repeated or held up on the way: the reply to this request may still come, and
         // a resend would only bring more copies.
         Log.insert(Log.end(), {"Ignored: reply to an earlier request", ""});
-        quiete_.CopiaIgnorata();
-        risposta_.Comando = 0;
     }
     if (orologio_() <= scadenzaRisposta_) return EsitoOccupato;
-    return tentativi_ >= MaxTentativi ? fallito() : ancora(false);
+    return tentativi_ >= MaxTentativi ? fallito() : ancora();
 }
 
 void TServerUdpLink::AttendiPasso() {
@@ -384,13 +381,11 @@ std::uint8_t TServerUdpLink::Transazione(const TFrameComunic& Frame, const TDest
         }
     } fine{*this};
     std::this_thread::sleep_for(AttesaPrimoInvio);
-    // A second copy of the last reply of this panel may still come: it must not answer this request.
+    // A late answer to an earlier request may still come: it must not answer this one.
     for (;;) {
         {
             std::lock_guard lock(m_);
-            if (TransazioneSenzaSessione() || !(quietePeer_ == peerInvio_) ||
-                orologio_() > quiete_.QuieteFino(Frame))
-                break;
+            if (TransazioneSenzaSessione() || orologio_() > quiete_.AttesaPrima(Frame)) break;
         }
         AttendiPasso();
     }
@@ -403,9 +398,8 @@ std::uint8_t TServerUdpLink::Transazione(const TFrameComunic& Frame, const TDest
         AzzeraRicezioneUdp();
         richiesta_ = Frame;
         tentativi_ = 1;
-        quiete_.Inizia(Frame);
         if (InviaFrameUdp(log, true)) {
-            quiete_.Invio(orologio_());
+            quiete_.Inizia(Frame, orologio_(), rx_);
         } else {
             richiesta_.Comando = 0;
             esitoInvio_ = esito = EsitoFallito;
@@ -422,8 +416,7 @@ std::uint8_t TServerUdpLink::Transazione(const TFrameComunic& Frame, const TDest
     }
     if (esito == EsitoNessunaRichiesta) return esito;
     std::lock_guard lock(m_);
-    quiete_.Fine(esitoInvio_ == EsitoOk, orologio_(), TempoRisposta);
-    if (esitoInvio_ == EsitoOk && tentativi_ > 1) quietePeer_ = peerInvio_;
+    quiete_.Conclusa(esitoInvio_ == EsitoOk, orologio_(), TempoRisposta);
     return esitoInvio_;
 }
 

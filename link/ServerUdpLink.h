@@ -189,10 +189,10 @@ class TServerUdpLink : public TLinkRemoto, public TLinkComando {
     platform::net::UdpPeer peerInvio_;
     bool chiusuraInvio_ = false;
     platform::Instant scadenzaSessione_{}, scadenzaLink_{}, scadenzaRisposta_{};
-    // The copies that resent exchanges may still draw, and the panel they would come from: only its
-    // requests may have to wait for them.
-    TQuieteReinvio quiete_{TQuieteReinvio::TLinea::Rete};
-    platform::net::UdpPeer quietePeer_;
+    // The answers that resent exchanges may still draw, whatever panel the next request is for: a
+    // request to another panel may wait for answers that could not reach it, which costs only time,
+    // and a panel whose session ends and comes back is never answered by its own late copies.
+    TQuieteReinvio quiete_;
     std::uint8_t tentativi_ = 0, esitoInvio_ = 0;
     TFrameComunic richiesta_{}, risposta_{};
     // The reply the last transaction answered 2 for: a frame that comes before its caller copies it

@@ -68,6 +68,12 @@ class CanaleFinto : public TKivCanale {
         std::lock_guard lock(m_);
         tx_.clear();
     }
+    // How many times a reader has waited on the line with nothing to read: once it waits again after
+    // the test clock moved, it has seen everything due by then.
+    std::uint64_t Inattivo() const {
+        std::lock_guard lock(m_);
+        return inattivo_;
+    }
     std::size_t NonLetti() const {
         std::lock_guard lock(m_);
         return rx_.size();
@@ -102,6 +108,8 @@ class CanaleFinto : public TKivCanale {
     }
     void AttendiRx(platform::Duration Massimo) override {
         std::unique_lock lock(m_);
+        Arrivati();
+        if (rx_.empty()) ++inattivo_;
         const std::uint64_t prima = sveglie_;
         cv_.wait_for(lock, Massimo, [&] {
             Arrivati();
@@ -182,7 +190,7 @@ class CanaleFinto : public TKivCanale {
     std::vector<Invio> tx_;
     std::vector<bool> dtr_;
     std::vector<TFrameComunic> risposte_;
-    std::uint64_t sveglie_ = 0;
+    std::uint64_t sveglie_ = 0, inattivo_ = 0;
     std::atomic<int> svuotamenti_{0};
     std::atomic<int> caricamenti_{0};
     TConfigCom config = ConfigCom(ConnessioneCavo);

@@ -229,8 +229,8 @@ TEST_F(ServerUdp, AReplyCountsOnlyIfItCameAfterItsRequestWentOut) {
     panel->Invia(ack);
     ASSERT_EQ(secondo.get(), EsitoOk);
 
-    // A request sent twice: the reply to one send came, the one to the other may still come, and
-    // the next request waits until the last reply window is over.
+    // A request sent twice, the first window silent: the answer to one send came, the one to the
+    // other may still come, as late again as the one that came, and the next request waits so long.
     link.AttesaPrimoInvio = 25ms;
     auto terzo = InviaDopo(scrivi);
     EXPECT_EQ(panel->Ricevi(), ack);
@@ -250,13 +250,37 @@ TEST_F(ServerUdp, AReplyCountsOnlyIfItCameAfterItsRequestWentOut) {
     panel->Invia(testo);
     ASSERT_EQ(letto.get(), EsitoOk);
     auto quarto = InviaDopo(scrivi);
-    EXPECT_EQ(panel->Ricevi(200ms), "<none>") << "sent within the last reply window";
+    EXPECT_EQ(panel->Ricevi(200ms), "<none>") << "sent while a late answer may come";
     InviaEAttendi(*panel, ack);
     AvanzaOrologio(10s);
+    EXPECT_EQ(panel->Ricevi(200ms), "<none>") << "sent while a late answer may come";
+    AvanzaOrologio(7s);
     EXPECT_EQ(panel->Ricevi(), ack);
     EXPECT_EQ(quarto.wait_for(200ms), std::future_status::timeout) << "the second copy answered the request";
     panel->Invia(ack);
     EXPECT_EQ(quarto.get(), EsitoOk);
+}
+
+TEST_F(ServerUdp, AnAcknowledgementInTwoDatagramsAcrossItsWindowNeverAnswersTheNextWrite) {
+    Connetti();
+    const TFrameComunic scrivi = Comando(CmdScriviBloccoZone, 0);
+    const std::string ack = "02010EEF03";
+    auto quarto = InviaDopo(scrivi);
+    EXPECT_EQ(panel->Ricevi(), ack);
+    InviaEAttendi(*panel, "0201");
+    AvanzaOrologio(11s);
+    EXPECT_EQ(panel->Ricevi(), ack);
+    InviaEAttendi(*panel, "0EEF03"); // the answer to the first send, whole only after the resend
+    ASSERT_EQ(quarto.get(), EsitoOk);
+
+    // The next write never reaches the panel, whose answer to the resend comes the same way.
+    auto quinto = InviaDopo(scrivi);
+    EXPECT_EQ(panel->Ricevi(300ms), "<none>") << "sent while a late answer may come";
+    InviaEAttendi(*panel, "0201");
+    InviaEAttendi(*panel, "0EEF03");
+    for (int i = 0; i < 100 && quinto.wait_for(20ms) != std::future_status::ready; ++i)
+        AvanzaOrologio(1s);
+    EXPECT_EQ(quinto.get(), EsitoFallito);
 }
 
 TEST_F(ServerUdp, AReplyWithNothingPendingWaitsUntilTheNextTransactionClearsIt) {
