@@ -451,7 +451,7 @@ void TMainFrm::MiEsciClick() {
 
 void TMainFrm::MiRiceviCentraleClick() {
     PageControl->setCurrentIndex(0);
-    EseguiOperazioneCentrale(OpRiceviConfigurazione);
+    EseguiOperazioneCentrale(OpRiceviConfigurazione, this);
 }
 
 void TMainFrm::MiInviaCentraleClick() {
@@ -464,7 +464,7 @@ void TMainFrm::MiInviaCentraleClick() {
         return;
     if (!platform::gui::AskYesNo(StrConfInvio)) return;
     AggiornaConfigDaForm();
-    EseguiOperazioneCentrale(OpInviaConfigurazione);
+    EseguiOperazioneCentrale(OpInviaConfigurazione, this);
 }
 void TMainFrm::MiOpzioniClick() {
     AggiornaConfigDaForm();
