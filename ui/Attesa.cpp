@@ -3,7 +3,6 @@
 #include "config/GetMessage_11.h"
 #include "platform/gui/qt/QtText.h"
 #include "platform/thread/Thread.h"
-#include "ui/Main.h"
 #include "ui/Testi.h"
 
 #include <QCloseEvent>
@@ -44,8 +43,13 @@ TAttesaFrm::TAttesaFrm(QWidget* parent)
     connect(Okbutton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-int TAttesaFrm::Mostra() {
-    return exec();
+int TAttesaFrm::Mostra(QWidget* Origine) {
+    origine_ = Origine;
+    const int esito = exec();
+    // It belongs to that window only while it shows.
+    origine_ = nullptr;
+    if (windowHandle()) windowHandle()->setTransientParent(nullptr);
+    return esito;
 }
 
 void TAttesaFrm::NuovaOperazione() {
@@ -57,9 +61,11 @@ void TAttesaFrm::showEvent(QShowEvent* event) {
     if (event->spontaneous()) return;
     if (const QScreen* schermo = screen() ? screen() : QGuiApplication::primaryScreen())
         move(schermo->availableGeometry().center() - rect().center());
-    // It belongs to the main window, which it blocks: the desktop keeps the two together.
-    if (MainFrm && windowHandle() && MainFrm->windowHandle())
-        windowHandle()->setTransientParent(MainFrm->windowHandle());
+    // For this showing it belongs to the window that started the operation: a desktop raises a
+    // window together with the one it belongs to, and any other would come up over the starting
+    // window and hide it until the operation ends.
+    if (windowHandle())
+        windowHandle()->setTransientParent(origine_ ? origine_->window()->windowHandle() : nullptr);
     FormShow();
 }
 

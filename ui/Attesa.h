@@ -9,6 +9,7 @@
 // window has set its own texts is kept and carried out right after them, in the order asked, so
 // the texts of the showing never overwrite the worker's caption, gauge or button.
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 #include <string>
 #include <vector>
@@ -24,8 +25,9 @@ class TAttesaFrm : public QDialog {
     QProgressBar* ProgressBar;
     QPushButton* Okbutton;
 
-    // Shows the window modally; returns when the user presses Okbutton.
-    int Mostra();
+    // Shows the window modally over Origine, the window whose command started the operation (none:
+    // over no window in particular); returns when the user presses Okbutton.
+    int Mostra(QWidget* Origine);
     // UI thread, before a new operation's worker starts: what an earlier worker asked after its
     // window was closed belongs to no showing and is dropped.
     void NuovaOperazione();
@@ -56,6 +58,7 @@ class TAttesaFrm : public QDialog {
 
     // UI thread only.
     bool testiImpostati_ = false;
+    QPointer<QWidget> origine_;
     std::vector<std::function<void()>> inAttesa_;
 };
 

@@ -438,12 +438,12 @@ void TCodaEventiFrm::StampaCodaBtnClick() {
 void TCodaEventiFrm::RiceviCodaBtnClick() {
     // The wait window closes only once the worker has ended: the store is then ours to read,
     // whatever the outcome (a failure keeps the blocks read before it).
-    EseguiOperazioneCentrale(OpRiceviCoda);
+    EseguiOperazioneCentrale(OpRiceviCoda, this);
     MostraCodaEventi();
 }
 
 void TCodaEventiFrm::EliminaCodaBtnClick() {
     if (!platform::gui::AskYesNo(StrConfInvio)) return;
     // The panel's queue goes; the store and the list keep what was read.
-    EseguiOperazioneCentrale(OpEliminaCoda);
+    EseguiOperazioneCentrale(OpEliminaCoda, this);
 }

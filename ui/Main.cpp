@@ -57,9 +57,6 @@ constexpr QSize DimensioneProgetto(1180, 760);
 // Room for the window's frame (title bar and borders) for as long as the desktop has not told the
 // real one: as much as the usual desktops' frames take, or more.
 constexpr QMargins CorniceStimata(8, 40, 8, 12);
-// How often, and for how long, the real frame is looked for once the window is shown.
-constexpr int IntervalloCorniceMs = 100;
-constexpr int TentativiCornice = 30;
 
 QFrame* NuovoPannello(QWidget* Parent, const char* Nome, int Larghezza, int Altezza) {
     auto* p = Nominato(new QFrame(Parent), Nome);
@@ -305,15 +302,14 @@ void TMainFrm::AdattaAlloSchermo() {
     const QMargins cornice = nota.isNull() ? CorniceStimata : nota;
     if (PrimaDimensione(DimensioneProgetto, schermo->availableGeometry(), cornice) != size())
         Colloca(cornice);
-    // The desktop frames the window some time after it is shown, and tells nobody.
-    if (nota.isNull() && windowHandle()) {
-        tentativiCornice_ = TentativiCornice;
-        auto* verifica = new QTimer(this);
-        verifica->setInterval(IntervalloCorniceMs);
-        connect(verifica, &QTimer::timeout, this, [this, verifica] {
-            if (VerificaCornice() || --tentativiCornice_ <= 0) verifica->deleteLater();
-        });
-        verifica->start();
+    if (!nota.isNull()) {
+        corniceNota_ = true;
+        emit AdattataAllaCornice();
+    } else if (windowHandle()) {
+        // The desktop frames the window some time after it is shown, however long a busy machine
+        // makes that, and tells nobody: whatever happens to the window next (mapped, moved,
+        // exposed) may be the first thing after it.
+        windowHandle()->installEventFilter(this);
     }
 }
 
@@ -328,11 +324,14 @@ void TMainFrm::Colloca(const QMargins& Cornice) {
                       dimensione));
 }
 
-bool TMainFrm::VerificaCornice() {
-    const QMargins cornice = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    if (cornice.isNull()) return false;
+void TMainFrm::VerificaCornice() {
+    const QMargins cornice = windowHandle()->frameMargins();
+    if (cornice.isNull()) return;
+    // Marked first: moving the window sends it events, which must not fit it again.
+    corniceNota_ = true;
+    windowHandle()->removeEventFilter(this);
     if (isVisible() && !screen()->availableGeometry().contains(frameGeometry())) Colloca(cornice);
-    return true;
+    emit AdattataAllaCornice();
 }
 
 // ---- Rows and the image mapping ----------------------------------------------------------------
@@ -400,6 +399,7 @@ int TMainFrm::UltimaPaginaRadio(int ZonePerPagina) {
 }
 
 bool TMainFrm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == windowHandle() && !corniceNota_) VerificaCornice();
     if (watched == ScrollBoxSensoriRadio->viewport() && event->type() == QEvent::Resize && resizeRadioAttivo_)
         ScrollBoxSensoriRadioResize();
     if (event->type() == QEvent::KeyPress &&
@@ -451,7 +451,7 @@ void TMainFrm::MiEsciClick() {
 
 void TMainFrm::MiRiceviCentraleClick() {
     PageControl->setCurrentIndex(0);
-    EseguiOperazioneCentrale(OpRiceviConfigurazione);
+    EseguiOperazioneCentrale(OpRiceviConfigurazione, this);
 }
 
 void TMainFrm::MiInviaCentraleClick() {
@@ -464,7 +464,7 @@ void TMainFrm::MiInviaCentraleClick() {
         return;
     if (!platform::gui::AskYesNo(StrConfInvio)) return;
     AggiornaConfigDaForm();
-    EseguiOperazioneCentrale(OpInviaConfigurazione);
+    EseguiOperazioneCentrale(OpInviaConfigurazione, this);
 }
 void TMainFrm::MiOpzioniClick() {
     AggiornaConfigDaForm();

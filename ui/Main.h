@@ -86,9 +86,15 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     std::string StrSovrascrivere, StrConfInvio, StrConnessioneOk, StrConnessioneNo, StrCopiaPrec,
         StrCodaNoFileCfg, StrCodaFileCfgOk, StrCfgVuota;
 
+    // The desktop has told the window's frame, and the window, frame and all, has been fitted into
+    // the screen area the desktop leaves free (never, where no desktop frames the window).
+    bool CorniceNota() const { return corniceNota_; }
+
   signals:
     // The window has closed: the program ends.
     void Chiusa();
+    // CorniceNota has just become true.
+    void AdattataAllaCornice();
 
   public slots:
     void MiLeggiFileClick();
@@ -159,10 +165,10 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     // Before the first showing: the first size on the window's screen, and, when it had to be
     // held, the window in the middle of the free area. Until the desktop has framed the window its
     // frame is a guess: once the real one is known, a frame that overflows the free area is put
-    // right (VerificaCornice: false while the frame is not known yet).
+    // right (VerificaCornice, at each event of the window until then).
     void AdattaAlloSchermo();
     void Colloca(const QMargins& Cornice);
-    bool VerificaCornice();
+    void VerificaCornice();
     // The client height of the first radio row: the design height until the rows exist.
     int AltezzaRigaRadio() const;
     // The radio page's panel as tall as the rows of one page.
@@ -181,7 +187,7 @@ class TMainFrm : public QMainWindow, public TControlliMainFrm, public IControlli
     std::uint8_t OperazioneModemInCorso_ = 0;
     bool resizeRadioAttivo_ = false;
     bool mostrata_ = false;
-    int tentativiCornice_ = 0;
+    bool corniceNota_ = false;
     bool radioDopoOperazione_ = false;
     bool chiusa_ = false; // from the start of the closing on
 

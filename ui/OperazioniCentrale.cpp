@@ -65,14 +65,14 @@ TComThread ComDelProgramma() {
     return TComThread{assente, [] { return false; }};
 }
 
-std::uint8_t EseguiOperazioneCentrale(std::uint8_t Operazione) {
+std::uint8_t EseguiOperazioneCentrale(std::uint8_t Operazione, QWidget* Origine) {
     if (!AttesaFrm) return EsitoFallito;
     // The windows outlive the worker: it is joined before they go.
     AttesaFrm->NuovaOperazione();
     TFinestreThreadCom finestre(*AttesaFrm, MainFrm);
     auto worker = std::make_unique<TThreadCom>(false, ComDelProgramma(), Operazione, finestre);
     inCorso = worker.get();
-    AttesaFrm->Mostra();
+    AttesaFrm->Mostra(Origine);
     // The OK button shows with the outcome, but a failed identification still ends the
     // communication after it; the worker is released only once it is over.
     worker->WaitFor();

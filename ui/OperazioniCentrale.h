@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+class QWidget;
 class TAttesaFrm;
 class TMainFrm;
 
@@ -33,9 +34,10 @@ class TFinestreThreadCom final : public IFinestreThreadCom {
 // a link that is never connected, so an operation fails at once and sends nothing.
 TComThread ComDelProgramma();
 
-// Starts the worker with the operation, shows the wait window modally until the user closes it,
-// then waits for the worker to end and releases it. Returns the worker's outcome. UI thread only.
-std::uint8_t EseguiOperazioneCentrale(std::uint8_t Operazione);
+// Starts the worker with the operation, shows the wait window modally over Origine (the window whose
+// command started it) until the user closes it, then waits for the worker to end and releases it.
+// Returns the worker's outcome. UI thread only.
+std::uint8_t EseguiOperazioneCentrale(std::uint8_t Operazione, QWidget* Origine);
 // The worker of the operation being run, nullptr when none is. UI thread only.
 const TThreadCom* OperazioneCentraleInCorso();
 // The program is closing: the worker of the operation being run, if any, sends no further command

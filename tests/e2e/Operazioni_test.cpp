@@ -269,12 +269,12 @@ TEST_F(EndToEnd, ProgrammingDisabledStopsAfterTheIdentificationButTheQueueIsRead
     std::uint64_t inviati = 0;
     for (std::uint8_t op : {OpRiceviConfigurazione, OpInviaConfigurazione, OpEliminaCoda}) {
         SCOPED_TRACE(int(op));
-        EXPECT_EQ(EseguiOperazioneCentrale(op), EsitoFallito);
+        EXPECT_EQ(EseguiOperazioneCentrale(op, MainFrm), EsitoFallito);
         EXPECT_EQ(Caption(), GetMessaggio("STRATTESA_NOABILCOM"));
         EXPECT_EQ(Inviati(), ++inviati) << "nothing after the identification";
     }
     EXPECT_EQ(Byte(ConfigCentrale), prima);
-    EXPECT_EQ(EseguiOperazioneCentrale(OpRiceviCoda), EsitoOk);
+    EXPECT_EQ(EseguiOperazioneCentrale(OpRiceviCoda, MainFrm), EsitoOk);
     EXPECT_EQ(Coda().NumEventi, 5);
     EXPECT_EQ(Coda().Eventi[4].Tipo, 4);
 }
@@ -285,7 +285,7 @@ TEST_F(EndToEnd, EventQueueCounts) {
         folder_.Write("eventi.cod", FileEventi(n));
         Avvia({"--events", folder_.File("eventi.cod"), "--queue-size", "255"});
         Coda() = TCodaEventi{};
-        EXPECT_EQ(EseguiOperazioneCentrale(OpRiceviCoda), EsitoOk);
+        EXPECT_EQ(EseguiOperazioneCentrale(OpRiceviCoda, MainFrm), EsitoOk);
         const int blocchi = (n + 19) / 20;
         EXPECT_EQ(Gauge(), blocchi + 3);
         EXPECT_EQ(Massimo(), blocchi + 3);
@@ -302,9 +302,9 @@ TEST_F(EndToEnd, EventQueueCounts) {
     // The clear empties the panel's queue.
     folder_.Write("eventi.cod", FileEventi(7));
     Avvia({"--events", folder_.File("eventi.cod")});
-    EXPECT_EQ(EseguiOperazioneCentrale(OpEliminaCoda), EsitoOk);
+    EXPECT_EQ(EseguiOperazioneCentrale(OpEliminaCoda, MainFrm), EsitoOk);
     EXPECT_EQ(Gauge(), 3);
-    EXPECT_EQ(EseguiOperazioneCentrale(OpRiceviCoda), EsitoOk);
+    EXPECT_EQ(EseguiOperazioneCentrale(OpRiceviCoda, MainFrm), EsitoOk);
     EXPECT_EQ(Coda().NumEventi, 0);
 }
 

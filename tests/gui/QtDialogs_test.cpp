@@ -1,11 +1,14 @@
 #include "platform/gui/qt/QtDialogs.h"
 #include "platform/gui/qt/QtUiThread.h"
+#include "platform/gui/qt/TraduzioniQt.h"
 #include "support/TempFolder.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -89,6 +92,28 @@ TEST(QtDialogs, MessageBoxesByKind) {
     EXPECT_EQ(static_cast<QAbstractButton*>(ask->defaultButton()), ask->button(QMessageBox::Yes));
     EXPECT_EQ(ask->escapeButton(), ask->button(QMessageBox::No));
     EXPECT_EQ(MessageResult(*ask, MsgButtons::YesNo), MsgResult::No); // closed without an answer
+}
+
+// A desktop writes a box's title in its title bar beside the frame's buttons: a box only as wide
+// as a short text and its buttons shows the title cut to "...".
+TEST(QtDialogs, BoxesWithAShortTextAreWideEnoughForTheirTitleInEveryLanguage) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true); // as desktops usually write titles
+    const QFontMetrics title(font);
+    // The window's icon and three buttons (minimise, maximise, close), each about as wide as the
+    // bar is tall.
+    const int frame = 4 * (title.height() + 6);
+    for (int language = 0; language < 4; ++language) {
+        ImpostaLinguaQt(language); // Qt's own Yes, No and OK
+        for (MsgKind kind : {MsgKind::Error, MsgKind::Information, MsgKind::Confirmation, MsgKind::Warning})
+            for (MsgButtons buttons : {MsgButtons::Ok, MsgButtons::YesNo}) {
+                const auto box = MakeMessageBox(kind, "Ok", buttons, nullptr);
+                box->show(); // a box takes its size as it shows
+                EXPECT_GE(box->width(), title.horizontalAdvance(box->windowTitle()) + frame)
+                    << box->windowTitle().toStdString() << " with " << box->buttons().size()
+                    << " buttons, language " << language;
+            }
+    }
 }
 
 TEST(QtDialogs, ModalMessagesReturnTheAnswer) {

@@ -5,12 +5,14 @@
 #include "config/GetMessage_11.h"
 #include "platform/gui/qt/QtText.h"
 #include "ui/Attesa.h"
+#include "ui/CodaEventi.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <atomic>
 #include <functional>
 #include <thread>
@@ -50,7 +52,7 @@ class Attesa : public ProgramWindows {
         });
         guardia.start(20000);
         QTimer::singleShot(0, attesa_.get(), mentre);
-        return attesa_->Mostra();
+        return attesa_->Mostra(nullptr);
     }
 
     std::unique_ptr<TAttesaFrm> attesa_;
@@ -166,4 +168,33 @@ TEST_F(Attesa, WhatAWorkerAskedAfterTheWindowClosedDoesNotReachTheNextOperation)
         a.Okbutton->click();
     });
     EXPECT_NE(a.windowTitle(), "Vecchia operazione");
+}
+
+// A desktop brings a window up together with the window it belongs to: the wait window of a command
+// of the event window must belong to the event window, or the main window comes up over it and hides
+// it until the operation ends.
+TEST_F(Attesa, BelongsToTheWindowWhoseCommandStartedTheOperation) {
+    ScriviComConfig(ConnessioneModem); // no call made: each operation fails at once
+    CreaFinestre();
+    MostraMainFrm();
+    CodaEventiFrm->show();
+    QWindow* sopra = nullptr;
+    QTimer utente;
+    QObject::connect(&utente, &QTimer::timeout, [&sopra] {
+        if (AttesaFrm->isVisible()) sopra = AttesaFrm->windowHandle()->transientParent();
+    });
+    ChiudiAttesaAllaFine(utente);
+
+    CodaEventiFrm->RiceviCodaBtn->click();
+    EXPECT_EQ(sopra, CodaEventiFrm->windowHandle()) << "reading the queue";
+    sopra = nullptr;
+    dialogs_.AnswerYes();
+    CodaEventiFrm->EliminaCodaBtn->click();
+    EXPECT_EQ(sopra, CodaEventiFrm->windowHandle()) << "clearing the queue";
+    CodaEventiFrm->hide();
+
+    sopra = nullptr;
+    MainFrm->MiRiceviCentrale->trigger();
+    EXPECT_EQ(sopra, MainFrm->windowHandle()) << "a command of the menu";
+    EXPECT_TRUE(dialogs_.AllAnswersUsed());
 }

@@ -1,9 +1,9 @@
 // vm415-shots: pictures of the program's windows as a user sees them, frame and all, in one
 // language: the main window once per page, then the options window, the link settings window over
-// it, the wait window, the import window, the kit-code window, the Contact-ID tables editor and
-// the event-queue window. It runs the program's own start-up in a program folder of its own
-// holding copies of the shipped files, with the user's settings folder there too, so that neither
-// the build's folder nor the user's settings are touched.
+// it, the wait window, the import window, the kit-code window, the Contact-ID tables editor, the
+// event-queue window and the shortest messages over it. It runs the program's own start-up in a
+// program folder of its own holding copies of the shipped files, with the user's settings folder
+// there too, so that neither the build's folder nor the user's settings are touched.
 // scripts/screenshots runs it under Xvfb and openbox.
 #include "ui/Main.h"
 #include "config/ConfigPc.h"
@@ -13,6 +13,7 @@
 #include "link/KivTestModemFrm.h"
 #include "platform/fs/ProgramFolder.h"
 #include "platform/fs/SettingsFolder.h"
+#include "platform/gui/qt/QtDialogs.h"
 #include "ui/Applicazione.h"
 #include "ui/Attesa.h"
 #include "ui/CodaEventi.h"
@@ -26,6 +27,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QScreen>
 #include <QTabWidget>
@@ -36,6 +38,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 using namespace std::chrono_literals;
 
@@ -55,7 +58,8 @@ void Uso(std::FILE* f) {
                "  Shows the windows on the X display in DISPLAY and writes OUTDIR/LANGUAGE-main-NN-PAGE.png\n"
                "  (one per page of the main window), LANGUAGE-options.png, LANGUAGE-link.png,\n"
                "  LANGUAGE-wait.png, LANGUAGE-import.png, LANGUAGE-kitcodes.png,\n"
-               "  LANGUAGE-contactid.png and LANGUAGE-events.png.\n"
+               "  LANGUAGE-contactid.png, LANGUAGE-events.png, LANGUAGE-message-ok.png and\n"
+               "  LANGUAGE-message-error.png.\n"
                "  scripts/screenshots runs it for the four languages under Xvfb.\n",
                f);
 }
@@ -182,6 +186,15 @@ bool Fotografa(const QString& Uscita, const QString& Lingua) {
     // The event list as a read of a busy panel leaves it.
     MostraEventi();
     if (!Mostrata(*CodaEventiFrm) || !Foto(prefisso + QStringLiteral("events.png"))) return false;
+    // The shortest messages, as the event window's file commands end: the title must show whole.
+    for (auto [tipo, testo, nome] :
+         {std::tuple{platform::gui::MsgKind::Information, "Ok", "message-ok.png"},
+          std::tuple{platform::gui::MsgKind::Error, "Error", "message-error.png"}}) {
+        const auto box =
+            platform::gui::MakeMessageBox(tipo, testo, platform::gui::MsgButtons::Ok, CodaEventiFrm);
+        box->show();
+        if (!Mostrata(*box) || !Foto(prefisso + QLatin1String(nome))) return false;
+    }
     CodaEventiFrm->hide();
     return true;
 }

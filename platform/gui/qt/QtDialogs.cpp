@@ -8,7 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QThread>
 
 namespace platform::gui {
@@ -53,6 +57,25 @@ const char* Title(MsgKind kind) {
         return "Warning";
     }
     return "";
+}
+
+// The desktop writes a box's title in the title bar, beside the window's icon and the frame's
+// buttons; a box only as wide as a short text and one button shows it cut to "...". Qt leaves the
+// title room for a frame with a close button only, so the box's layout is held at least as wide as
+// the title in the title font (bold, as desktops usually write it) with an icon and three buttons
+// each about as wide as the bar is tall.
+void AbbastanzaLargaPerIlTitolo(QMessageBox& box) {
+    auto* griglia = qobject_cast<QGridLayout*>(box.layout());
+    if (!griglia) return;
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const QFontMetrics titolo(font);
+    const int barra = titolo.height() + 10;
+    const QMargins margini = griglia->contentsMargins();
+    const int larghezza = titolo.horizontalAdvance(box.windowTitle()) + 4 * barra + barra / 2 -
+                          margini.left() - margini.right();
+    griglia->addItem(new QSpacerItem(larghezza, 0, QSizePolicy::Fixed, QSizePolicy::Fixed),
+                     griglia->rowCount(), 0, 1, griglia->columnCount());
 }
 
 QString Trimmed(std::string_view s) {
@@ -148,6 +171,7 @@ std::unique_ptr<QMessageBox> MakeMessageBox(MsgKind kind, const std::string& tex
         box->setDefaultButton(QMessageBox::Ok);
         box->setEscapeButton(QMessageBox::Ok);
     }
+    AbbastanzaLargaPerIlTitolo(*box);
     return box;
 }
 
