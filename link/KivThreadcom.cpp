@@ -208,8 +208,9 @@ std::uint8_t TKivThreadCom::ControllaRisposta() {
 }
 
 void TKivThreadCom::Reinvia() {
-    InviaFrameCorrente();
+    // The time before the send: a late answer is reckoned from no later than the send itself.
     quiete_.Reinvio(Orologio_(), Comunic_);
+    InviaFrameCorrente();
     ++Tentativi;
     reinvii_.fetch_add(1);
 }
@@ -281,6 +282,7 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
     // The ring is empty now: this pass may abandon a frame cut off more than 5 s ago, before the
     // reply's bytes could continue it.
     Comunic_.RiceviByte(-1);
+    const platform::Instant primoInvio = Orologio_();
     if (!InviaFrameCorrente()) {
         // Too long for the serial length byte: the panel would only see garbage.
         FrameCorrente.Comando = 0;
@@ -288,7 +290,7 @@ std::uint8_t TKivThreadCom::Scambia(const TFrameComunic& Frame) {
         EsitoComando.store(EsitoFallito);
         return EsitoFallito;
     }
-    quiete_.Inizia(Frame, Orologio_(), Comunic_);
+    quiete_.Inizia(Frame, primoInvio, Comunic_);
     Tentativi = 1;
     auto abbandona = [&] {
         FrameCorrente.Comando = 0;

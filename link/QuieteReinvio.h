@@ -37,11 +37,12 @@ class TQuieteReinvio {
         Errato,   // anything else: the attempt failed
     };
 
-    // The request's first send went out at `Ora`; `Rx` is the receiver its answers go through.
+    // The request's first send went out, at `Ora` or after; `Rx` is the receiver its answers go
+    // through.
     void Inizia(const TFrameComunic& Richiesta, platform::Instant Ora, const TKivComunic& Rx);
     // How a frame that the receiver delivered stands to the request.
     TGiudizio Giudica(const TFrameComunic& Frame);
-    // The request went out again at `Ora`: the window of the send before is over.
+    // The request goes out again, at `Ora` or after: the window of the send before is over.
     void Reinvio(platform::Instant Ora, const TKivComunic& Rx);
     // The exchange ended at `Ora`: its reply taken (`Riuscito`) or given up on. A failed exchange
     // ends its operation, so nothing follows that a late answer could pass for.

@@ -281,9 +281,9 @@ std::uint8_t TServerUdpLink::ControllaRispostaUdp(std::vector<std::string>& Log)
     if (TransazioneSenzaSessione()) return fallito();
     auto ancora = [&] {
         ++tentativi_;
-        if (!InviaFrameUdp(Log)) return fallito();
+        // The time before the send: a late answer is reckoned from no later than the send itself.
         quiete_.Reinvio(orologio_(), rx_);
-        return EsitoOccupato;
+        return InviaFrameUdp(Log) ? EsitoOccupato : fallito();
     };
     if (risposta_.Comando != 0) {
         const TQuieteReinvio::TGiudizio giudizio = quiete_.Giudica(risposta_);
@@ -398,8 +398,9 @@ std::uint8_t TServerUdpLink::Transazione(const TFrameComunic& Frame, const TDest
         AzzeraRicezioneUdp();
         richiesta_ = Frame;
         tentativi_ = 1;
+        const platform::Instant invio = orologio_();
         if (InviaFrameUdp(log, true)) {
-            quiete_.Inizia(Frame, orologio_(), rx_);
+            quiete_.Inizia(Frame, invio, rx_);
         } else {
             richiesta_.Comando = 0;
             esitoInvio_ = esito = EsitoFallito;
