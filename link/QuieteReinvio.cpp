@@ -21,7 +21,6 @@ TFrameComunic RispostaA(const TFrameComunic& Richiesta) {
 void TQuieteReinvio::Inizia(const TFrameComunic& Richiesta, platform::Instant Ora, const TKivComunic& Rx) {
     precedente_ = corrente_;
     corrente_ = Richiesta;
-    invii_ = 1;
     ultimoInvio_ = Ora;
     rifiutatiAllInvio_ = Rx.FrameRifiutati;
     altro_ = false;
@@ -42,7 +41,6 @@ void TQuieteReinvio::Reinvio(platform::Instant Ora, const TKivComunic& Rx) {
     const bool risposta =
         Rx.FrameRifiutati - rifiutatiAllInvio_ == 1 && !altro_ && Rx.Stato == TKivComunic::StatoAttesaStx;
     if (!risposta && !primoSenzaRisposta_) primoSenzaRisposta_ = ultimoInvio_;
-    ++invii_;
     ultimoInvio_ = Ora;
     rifiutatiAllInvio_ = Rx.FrameRifiutati;
     altro_ = false;
@@ -50,7 +48,8 @@ void TQuieteReinvio::Reinvio(platform::Instant Ora, const TKivComunic& Rx) {
 
 void TQuieteReinvio::Conclusa(bool Riuscito, platform::Instant Ora, platform::Duration Finestra) {
     std::erase_if(quieti_, [&](const TQuiete& q) { return q.Scadenza <= Ora; });
-    if (!Riuscito || invii_ < 2 || !primoSenzaRisposta_) return;
+    // Without a window left unanswered, every send had its answer (or there was one send only).
+    if (!Riuscito || !primoSenzaRisposta_) return;
     quieti_.push_back({RispostaA(corrente_),
                        std::max(ultimoInvio_ + Finestra, Ora + (Ora - *primoSenzaRisposta_) + Finestra / 2)});
 }

@@ -58,10 +58,9 @@ class TQuieteReinvio {
     };
     std::vector<TQuiete> quieti_;
     TFrameComunic corrente_{}, precedente_{};
-    // The exchange in progress: its sends, and when the last one went; the receiver's count of
-    // refused frames at that send; whether anything but a refused frame came in its window; the send
-    // of the first window that was not answered.
-    int invii_ = 0;
+    // The exchange in progress: when its last send went; the receiver's count of refused frames at
+    // that send; whether anything but a refused frame came in its window; the send of the first
+    // window that was not answered.
     platform::Instant ultimoInvio_{};
     std::uint32_t rifiutatiAllInvio_ = 0;
     bool altro_ = false;
