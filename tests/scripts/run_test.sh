@@ -119,13 +119,12 @@ as_before || fail "the files differ after the first run ended with its program"
 # Ended by a signal to the script, as by Ctrl-C or a closed terminal.
 start again
 borrowed again
-refused second 1
 kill -TERM "$run_pid"
 { wait "$run_pid"; } 2>/dev/null || true
 as_before || fail "the files differ after a run ended by a signal"
 
-# Killed where it cannot clean up: its panel and program stop all the same, and the next run, with
-# or without a simulated panel, finds the files as they were before its program starts.
+# Killed where it cannot clean up: its panel and program stop all the same, and the next run (even
+# one without a simulated panel) puts the files back before its program starts.
 start killed
 borrowed killed
 sim_pid=$(head -n1 "$folder/run-sim/pids")
@@ -134,23 +133,8 @@ panels+=("$sim_pid")
 wait_for "the killed run's program goes on" gone "$(<"$tmp/up/killed")"
 wait_for "the killed run's simulated panel goes on" gone "$sim_pid"
 start real 0
-real_pid=$run_pid
+grep -q 'putting them back' "$tmp/real.out" || fail "the run after a killed one did not say it put the files back"
 as_before || fail "the files differ while a run without a panel runs after a killed one"
-# That program borrows nothing, so a run with a panel may start beside it.
-start beside
-borrowed beside
-kill -TERM "$(<"$tmp/up/beside")"
-{ wait "$run_pid"; } 2>/dev/null || true
 kill -TERM "$(<"$tmp/up/real")"
-{ wait "$real_pid"; } 2>/dev/null || true
-as_before || fail "the files differ after a run beside a program without a panel"
-
-start killed
-panels+=("$(head -n1 "$folder/run-sim/pids")")
-{ kill -KILL "$run_pid" && wait "$run_pid"; } 2>/dev/null || true
-start next
-grep -q 'putting them back' "$tmp/next.out" || fail "the run after a killed one did not say it put the files back"
-borrowed next
-kill -TERM "$(<"$tmp/up/next")"
 { wait "$run_pid"; } 2>/dev/null || true
 as_before || fail "the files differ after the run that followed a killed one"
